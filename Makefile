@@ -1,0 +1,29 @@
+# Everything starts here: `make test` and `make demo` install what is missing,
+# build both targets and run. BUILD may name another build folder.
+BUILD ?= build
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps configure build test demo fuzz clean
+
+all: build
+
+deps:
+	./scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug
+
+build: configure
+	cmake --build $(BUILD) -j2
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j2
+
+demo: build
+	./scripts/demo.sh $(BUILD)
+
+fuzz: build
+	./scripts/fuzz.sh $(BUILD) $(FUZZ_SECONDS)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,74 @@
+# The native build: unit tests and fuzzers of the portable core, the Windows
+# build as a sub-build, and every test registered with ctest.
+include(ExternalProject)
+
+option(TARNWICK_SANITIZE "Build the native code with ASan and UBSan" ON)
+if(TARNWICK_SANITIZE)
+    set(SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    add_compile_options(${SANITIZE_FLAGS})
+    add_link_options(${SANITIZE_FLAGS})
+endif()
+
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+enable_testing()
+
+add_executable(tarnwick_host_tests
+    tests/host/big_endian_test.cpp
+    tests/host/launcher_options_test.cpp
+    tests/host/log_format_test.cpp
+    tests/host/option_path_test.cpp
+    tests/host/process_command_line_test.cpp
+    tests/host/window_placement_test.cpp
+)
+target_include_directories(tarnwick_host_tests PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(tarnwick_host_tests PRIVATE tarnwick_core gtest_main)
+target_compile_options(tarnwick_host_tests PRIVATE ${TARNWICK_WARNINGS})
+add_test(NAME host.unit COMMAND tarnwick_host_tests)
+
+# Fuzz targets: libFuzzer with clang; a short run over the seeds is a test,
+# `make fuzz` runs them for longer.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    foreach(target fuzz_options)
+        add_executable(${target} tests/fuzz/${target}.cpp)
+        target_link_libraries(${target} PRIVATE tarnwick_core)
+        target_compile_options(${target} PRIVATE -fsanitize=fuzzer)
+        target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+        add_test(NAME fuzz.${target}.smoke
+                 COMMAND ${target} -runs=20000 -seed=1 ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${target})
+    endforeach()
+endif()
+
+# The Windows build, cross-compiled into windows/ below this folder.
+set(WINDOWS_BUILD_DIR ${CMAKE_BINARY_DIR}/windows)
+ExternalProject_Add(windows_build
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}
+    BINARY_DIR ${WINDOWS_BUILD_DIR}
+    CMAKE_ARGS
+        -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686.cmake
+        -DCMAKE_BUILD_TYPE=Release
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON
+    USES_TERMINAL_BUILD ON
+)
+
+# Wine runs in a private prefix below this folder, with its own Xvfb; the
+# fixtures start them once for the whole run and stop them at its end.
+set(WINE_HARNESS ${CMAKE_SOURCE_DIR}/tests/wine/harness.sh)
+set(WINE_STATE ${CMAKE_BINARY_DIR}/wine)
+add_test(NAME wine.start COMMAND ${WINE_HARNESS} start ${WINE_STATE})
+add_test(NAME wine.stop COMMAND ${WINE_HARNESS} stop ${WINE_STATE})
+set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine)
+set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
+
+function(add_wine_test name)
+    add_test(NAME ${name} COMMAND ${WINE_HARNESS} run ${WINE_STATE} ${ARGN})
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
+endfunction()
+
+add_wine_test(wine.unit ${WINDOWS_BUILD_DIR}/tarnwick_wine_tests.exe)
+add_test(NAME windows.imports
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${WINDOWS_BUILD_DIR}/launcher.exe)
+add_wine_test(e2e.launcher_log ${CMAKE_SOURCE_DIR}/tests/e2e/launcher_log_test.sh
+              ${WINDOWS_BUILD_DIR}/launcher.exe ${CMAKE_BINARY_DIR}/e2e)

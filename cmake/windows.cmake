@@ -1,0 +1,54 @@
+# The Windows build: the launcher and the tests that must run under Wine.
+enable_language(RC)
+
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src -c 65001")
+
+# The Win32 shell around the core.
+add_library(tarnwick_win STATIC
+    src/app/ansi_text.cpp
+    src/app/install_log.cpp
+    src/app/jvm_search_step.cpp
+    src/app/launcher_app.cpp
+    src/app/launcher_main.cpp
+    src/app/pending_steps.cpp
+    src/app/process_windows.cpp
+    src/app/string_table.cpp
+    src/ui/center_window.cpp
+    src/ui/file_exists.cpp
+    src/ui/file_source.cpp
+    src/ui/modal_dialog.cpp
+    src/ui/progress_dialog.cpp
+    src/ui/run_process.cpp
+)
+target_link_libraries(tarnwick_win PUBLIC tarnwick_core comctl32 comdlg32 shell32 gdi32 user32 advapi32)
+target_compile_options(tarnwick_win PRIVATE ${TARNWICK_WARNINGS})
+target_compile_definitions(tarnwick_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+
+# Everything static so the executable imports only Windows system DLLs.
+# -s and --disable-long-section-names leave nothing behind the last section
+# (no symbols, no COFF string table): the package is appended right there.
+set(TARNWICK_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+add_executable(launcher WIN32 src/app/win_main.cpp src/resources/launcher.rc)
+target_link_libraries(launcher PRIVATE tarnwick_win)
+target_link_options(launcher PRIVATE ${TARNWICK_STATIC_LINK} -s -Wl,--disable-long-section-names)
+target_compile_options(launcher PRIVATE ${TARNWICK_WARNINGS})
+
+# GoogleTest, cross-built from Debian's sources.
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+add_executable(tarnwick_wine_tests
+    tests/wine/child_process.cpp
+    tests/wine/file_helpers_test.cpp
+    tests/wine/install_log_test.cpp
+    tests/wine/run_process_test.cpp
+    tests/wine/window_test.cpp
+    tests/wine/wine_test_main.cpp
+    src/resources/launcher.rc
+)
+target_include_directories(tarnwick_wine_tests PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(tarnwick_wine_tests PRIVATE tarnwick_win gtest)
+target_link_options(tarnwick_wine_tests PRIVATE ${TARNWICK_STATIC_LINK})
+target_compile_options(tarnwick_wine_tests PRIVATE ${TARNWICK_WARNINGS})

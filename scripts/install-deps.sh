@@ -1,0 +1,52 @@
+#!/bin/sh
+# Installs, from Debian's packages, whatever the build and the tests need and
+# the machine does not have yet. Safe to run again: it only installs what is
+# missing, and does nothing at all when everything is there.
+set -eu
+
+# package name -> a file or command that proves it is installed
+NEEDED="
+g++-mingw-w64-i686-posix:/usr/bin/i686-w64-mingw32-g++-posix
+binutils-mingw-w64-i686:/usr/bin/i686-w64-mingw32-objdump
+mingw-w64-i686-dev:/usr/share/mingw-w64/include/windows.h
+wine32:/usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll
+wine:/usr/bin/wine
+xvfb:/usr/bin/Xvfb
+xauth:/usr/bin/xauth
+x11-utils:/usr/bin/xdpyinfo
+cmake:/usr/bin/cmake
+make:/usr/bin/make
+g++:/usr/bin/g++
+clang:/usr/bin/clang++
+libclang-rt-14-dev:/usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a
+googletest:/usr/src/googletest/CMakeLists.txt
+openjdk-17-jdk-headless:/usr/lib/jvm/java-17-openjdk-amd64/bin/javac
+zlib1g-dev:/usr/include/zlib.h
+"
+
+missing=""
+for entry in $NEEDED; do
+    pkg=${entry%%:*}
+    probe=${entry#*:}
+    if [ ! -e "$probe" ]; then
+        missing="$missing $pkg"
+    fi
+done
+
+if [ -z "$missing" ]; then
+    exit 0
+fi
+
+echo "install-deps: installing$missing"
+SUDO=""
+if [ "$(id -u)" != 0 ]; then
+    SUDO=sudo
+fi
+export DEBIAN_FRONTEND=noninteractive
+# wine32 lives in the i386 architecture; it must be known before apt-get update.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+fi
+$SUDO apt-get update -qq
+# shellcheck disable=SC2086
+$SUDO apt-get install -y -qq --no-install-recommends $missing

@@ -1,0 +1,68 @@
+// The launcher's single application object: the options, the paths, the
+// package buffers and the log, and the run sequence that uses them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/install_log.h"
+
+namespace tarnwick {
+
+class LauncherApp {
+  public:
+    LauncherApp() = default;
+    // Teardown runs at process exit, after the entry point has returned.
+    ~LauncherApp() { Teardown(); }
+    LauncherApp(const LauncherApp&) = delete;
+    LauncherApp& operator=(const LauncherApp&) = delete;
+
+    // Parses and applies the options and opens the log. `baseFolder` is the
+    // executable's folder, against which relative option paths resolve.
+    bool Initialize(const std::u16string& baseFolder, const std::u16string& commandLine);
+    // The run sequence: true when the installer was started and has ended.
+    bool Run();
+
+    bool SearchJvm();
+    bool BrowseForJvm();
+    bool ExtractVerifyClass();
+    bool ExtractJavaArchive();
+    bool ExtractSearchCriteria();
+    bool InstallBundledJvm();
+    bool RunBundledJvmInstaller();
+    bool VerifyAndLaunch();
+    // Deletes the temporary files this run wrote, frees the package buffers
+    // and closes the log.
+    void Teardown();
+
+    std::string archivePath;
+    std::string verifyClassPath;
+    std::string searchCriteria;
+    std::string jvmPath;
+    std::string classPath;
+    std::string logPath;
+    bool criteriaFromOptions = false;
+    bool silent = false;
+    std::string title;  // string 8; loaded only with the progress dialog
+    bool packageLoaded = false;
+    bool noSearch = false;
+    bool verifyClassExtracted = false;
+    bool archiveExtracted = false;
+    bool bundledInstallerExtracted = false;
+    std::string bundledInstallerPath;
+    std::vector<uint8_t> archiveData;
+    std::vector<uint8_t> verifyClassData;
+    std::vector<uint8_t> criteriaData;
+    std::vector<uint8_t> bundledInstallerData;
+    InstallLog log;
+
+  private:
+    void DeleteExtractedFile(bool extracted, const std::string& path);
+};
+
+// True when the file can be read and begins with the class-file magic
+// CA FE BA BE.
+bool IsClassFile(const std::string& path);
+
+}  // namespace tarnwick

@@ -1,0 +1,67 @@
+#include "app/launcher_main.h"
+
+#include <commctrl.h>
+
+#include "app/ansi_text.h"
+#include "app/launcher_app.h"
+#include "app/option_path.h"
+#include "app/process_flags.h"
+#include "app/process_windows.h"
+#include "app/string_table.h"
+#include "resources/resource_ids.h"
+#include "ui/progress_dialog.h"
+#include "ui/scoped_handle.h"
+
+namespace tarnwick {
+namespace {
+
+// Constructed before the entry point runs; its destructor deletes the
+// temporary files at process exit, whatever way the run ended.
+LauncherApp App;
+
+DWORD WINAPI WorkerThread(LPVOID) {
+    App.Run();
+    ::PostThreadMessageA(MainThreadId, WM_QUIT, 0, 0);
+    return 0;
+}
+
+void RunInteractive() {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+    App.title = LoadText(IDS_TITLE, kTitleCapacity);
+    ProgressWindow = CreateProgressDialog(InstanceHandle);
+    if (ProgressWindow != nullptr) ::ShowWindow(ProgressWindow, SW_SHOWNORMAL);
+    MainThreadId = ::GetCurrentThreadId();
+
+    ScopedKernelHandle worker(::CreateThread(nullptr, 0, &WorkerThread, nullptr, 0, nullptr));
+    if (!worker.IsValid()) return;
+
+    MSG message;
+    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (ProgressWindow != nullptr && ::IsDialogMessageA(ProgressWindow, &message)) continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+}
+
+}  // namespace
+
+int LauncherMain(HINSTANCE instance, const char* commandLine) {
+    InstanceHandle = instance;
+    char ownPath[MAX_PATH + 1] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, ownPath, MAX_PATH);
+    OwnPath.assign(ownPath, length <= MAX_PATH ? length : 0);
+
+    App.Initialize(FromAnsi(BaseFolderOf(OwnPath)), FromAnsi(commandLine ? commandLine : ""));
+    if (App.silent) {
+        App.Run();
+    } else {
+        RunInteractive();
+    }
+    if (AbortRequested) {
+        WriteLogLine(App.log, "\r\n %s \r\n", {LoadText(IDS_APPLICATION_ABORTED)});
+    }
+    return 0;
+}
+
+}  // namespace tarnwick

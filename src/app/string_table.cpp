@@ -1,0 +1,22 @@
+#include "app/string_table.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "app/process_windows.h"
+
+namespace tarnwick {
+
+std::string LoadText(int id, int capacity) {
+    std::vector<char> buffer(static_cast<size_t>(capacity), '\0');
+    const int length = ::LoadStringA(InstanceHandle, static_cast<UINT>(id), buffer.data(), capacity);
+    return std::string(buffer.data(), length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+void SetStatusText(int id) {
+    if (StatusLine == nullptr) return;
+    ::SetWindowTextA(StatusLine, LoadText(id, kStatusTextCapacity).c_str());
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,22 @@
+// Texts of the string table, in the user's language.
+#pragma once
+
+#include <string>
+
+namespace tarnwick {
+
+// Buffer sizes the texts are loaded into; a text longer than its buffer is
+// cut to one character less.
+constexpr int kLogTextCapacity = 100;       // log words and message boxes
+constexpr int kStatusTextCapacity = 255;    // the progress dialog's status line
+constexpr int kPreparingTextCapacity = 500; // the progress dialog's long note
+constexpr int kTitleCapacity = 260;
+
+// Loads string `id` into a buffer of `capacity` characters. Empty when the
+// table has no such id.
+std::string LoadText(int id, int capacity = kLogTextCapacity);
+
+// Sets the status line of the progress dialog; nothing in silent mode.
+void SetStatusText(int id);
+
+}  // namespace tarnwick

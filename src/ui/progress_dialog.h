@@ -1,0 +1,15 @@
+// The modeless progress dialog the main thread shows while the worker runs.
+#pragma once
+
+#include <windows.h>
+
+namespace tarnwick {
+
+// Private messages the worker sends (never posts) to the dialog.
+constexpr UINT WM_HIDEPROGRESS = WM_USER + 2001;
+constexpr UINT WM_SHOWPROGRESS = WM_USER + 2002;
+
+// Creates the dialog (resource 103) hidden and records its status line.
+HWND CreateProgressDialog(HINSTANCE instance);
+
+}  // namespace tarnwick

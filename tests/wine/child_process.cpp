@@ -1,0 +1,5 @@
+#include "tests/wine/child_process.h"
+
+namespace tarnwick::test {
+int RunChild(int, char**) { return 0; }
+}

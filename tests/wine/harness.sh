@@ -1,0 +1,94 @@
+#!/bin/bash
+# Runs Windows programs for the tests: a private 32-bit Wine prefix and an
+# Xvfb display, both kept in a state folder of the build. Never ~/.wine.
+#
+#   harness.sh start STATE        create the prefix if missing, start Xvfb
+#   harness.sh stop STATE         stop wineserver and Xvfb
+#   harness.sh run STATE CMD...   run CMD with the environment set; an .exe
+#                                 is copied into C:\tarnwick\bin and run there
+#   harness.sh env STATE          print the environment for a shell to eval
+set -u
+
+action=$1
+state=$(realpath -m "$2")
+shift 2
+
+export WINEPREFIX="$state/prefix"
+export WINEARCH=win32
+export WINEDEBUG=-all
+# No Mono or Gecko: the launcher needs neither, and their installers would
+# ask questions in a window.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+set_display() {
+    if [ -f "$state/display" ]; then
+        export DISPLAY=":$(cat "$state/display")"
+    fi
+}
+
+start_xvfb() {
+    [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null && return 0
+    local n
+    for n in $(seq 91 160); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
+        echo $! >"$state/xvfb.pid"
+        for _ in $(seq 1 50); do
+            [ -e "/tmp/.X11-unix/X$n" ] && { echo "$n" >"$state/display"; return 0; }
+            kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null || break
+            sleep 0.1
+        done
+    done
+    echo "harness: could not start Xvfb" >&2
+    return 1
+}
+
+make_prefix() {
+    [ -f "$WINEPREFIX/system.reg" ] && [ -f "$state/prefix.ready" ] && return 0
+    rm -rf "$WINEPREFIX" "$state/prefix.ready"
+    wineboot -i >"$state/wineboot.log" 2>&1 || { cat "$state/wineboot.log" >&2; return 1; }
+    wineserver -w
+    # Without Z: a drive scan cannot wander into the host's file system.
+    rm -f "$WINEPREFIX/dosdevices/z:"
+    mkdir -p "$WINEPREFIX/drive_c/tarnwick/bin"
+    touch "$state/prefix.ready"
+}
+
+case "$action" in
+    start)
+        mkdir -p "$state"
+        start_xvfb || exit 1
+        set_display
+        make_prefix || exit 1
+        ;;
+    stop)
+        set_display
+        wineserver -k 2>/dev/null
+        wineserver -w 2>/dev/null
+        if [ -f "$state/xvfb.pid" ]; then
+            kill "$(cat "$state/xvfb.pid")" 2>/dev/null
+            rm -f "$state/xvfb.pid" "$state/display"
+        fi
+        exit 0
+        ;;
+    env)
+        set_display
+        echo "export WINEPREFIX='$WINEPREFIX' WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES='$WINEDLLOVERRIDES' DISPLAY='${DISPLAY:-}'"
+        ;;
+    run)
+        set_display
+        program=$1
+        shift
+        if [[ "$program" == *.exe ]]; then
+            name=$(basename "$program")
+            cp -f "$program" "$WINEPREFIX/drive_c/tarnwick/bin/$name"
+            exec timeout 600 wine "C:\\tarnwick\\bin\\$name" "$@"
+        fi
+        export TARNWICK_WINE_HARNESS="$0" TARNWICK_WINE_STATE="$state"
+        exec timeout 600 "$program" "$@"
+        ;;
+    *)
+        echo "usage: harness.sh start|stop|run|env STATE ..." >&2
+        exit 2
+        ;;
+esac

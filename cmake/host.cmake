@@ -35,8 +35,11 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
         target_link_libraries(${target} PRIVATE tarnwick_core)
         target_compile_options(${target} PRIVATE -fsanitize=fuzzer)
         target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+        # New inputs go to a scratch folder, never into the seeds.
+        file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz-smoke/${target})
         add_test(NAME fuzz.${target}.smoke
-                 COMMAND ${target} -runs=20000 -seed=1 ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${target})
+                 COMMAND ${target} -runs=20000 -seed=1 ${CMAKE_BINARY_DIR}/fuzz-smoke/${target}
+                         ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${target})
     endforeach()
 endif()
 

@@ -1,5 +1,6 @@
 // Fuzzes the command-line parser and the path resolver with arbitrary
-// UTF-16 text: neither may crash, and resolving must be stable.
+// UTF-16 text: neither may crash, absolute paths stay as they are, and a
+// resolved relative path keeps no "." or ".." component.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -28,10 +29,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::u16string base = u"C:\\setup\\";
     for (const std::u16string* value : {&options.jvm, &options.archive, &options.verify, &options.log}) {
         const std::u16string resolved = tarnwick::ResolveOptionPath(*value, base);
-        // A resolved path is absolute unless the input was empty.
-        if (!value->empty() && tarnwick::PathRoot(resolved).empty()) __builtin_trap();
-        // Resolving an absolute path again changes nothing.
-        if (tarnwick::ResolveOptionPath(resolved, base) != resolved) __builtin_trap();
+        if (!tarnwick::PathRoot(*value).empty()) {
+            // Absolute paths are taken as they are.
+            if (resolved != *value) __builtin_trap();
+            continue;
+        }
+        // A relative path stays below the base's drive, and no "." or ".."
+        // component survives normalisation.
+        if (resolved.compare(0, 2, u"C:") != 0) __builtin_trap();
+        size_t start = 0;
+        while (start <= resolved.size()) {
+            size_t end = resolved.find(u'\\', start);
+            if (end == std::u16string::npos) end = resolved.size();
+            const std::u16string part = resolved.substr(start, end - start);
+            if (part == u"." || part == u"..") __builtin_trap();
+            start = end + 1;
+        }
     }
     tarnwick::BaseFolderOf(text);
     return 0;

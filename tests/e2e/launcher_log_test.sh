@@ -1,0 +1,110 @@
+#!/bin/bash
+# Runs the real launcher under Wine with the option combinations a user can
+# give and compares the install log it writes byte for byte.
+#   launcher_log_test.sh LAUNCHER.EXE   (under tests/wine/harness.sh run)
+set -u
+. "$(dirname "$0")/lib.sh"
+
+launcher=$1
+CRLF=$'\r\n'
+# A base folder with a blank in it: relative options resolve against it.
+win_dir='C:\e2e\launcher log'
+dir="$(drive_c)/e2e/launcher log"
+rm -rf "$dir"
+mkdir -p "$dir/sub"
+cp "$launcher" "$dir/setup.exe"
+printf '\xca\xfe\xba\xbe\x00\x00\x00\x34' >"$dir/good.class"
+printf 'not a class' >"$dir/bad.class"
+printf '\xca\xfe\xba' >"$dir/short.class"
+cp "$dir/bad.class" "$dir/sub/bad.class"
+temp=$(wine_temp_dir)
+
+# run_setup ARGS...: the launcher always exits with 0.
+run_setup() {
+    local code
+    (cd "$dir" && timeout 120 wine "$win_dir\\setup.exe" "$@")
+    code=$?
+    [ $code -eq 0 ] || fail "exit code of setup.exe $*" "was $code"
+}
+
+# The validation line for a path. Not a command substitution, which would
+# drop the line's closing CR LF.
+validation() { printf -v LINE '%sValidation of  %s failed%s' "$CRLF" "$1" "$CRLF"; }
+summary="${CRLF}Search summary ${CRLF}"
+classes=(-verify good.class -archive good.class)
+
+run_setup -silent -log first.log -logall
+expect_log "a log path resolves against the setup's folder; nothing else to log yet" \
+    "$dir/first.log" ""
+
+rm -f "$temp/twlog.txt"
+run_setup -silent -logall -verify bad.class
+expect_no_file "logall without log writes no file" "$temp/twlog.txt"
+
+run_setup -silent -log -verify bad.class
+validation "$win_dir\\bad.class"
+expect_log "log without a value goes to twlog.txt in the temp folder" "$temp/twlog.txt" \
+    "$LINE"
+rm -f "$temp/twlog.txt"
+
+run_setup -silent -log 'missing\folder\x.log' -verify bad.class
+expect_no_file "a log in a missing folder is not written" "$dir/missing"
+
+printf 'an old log that is much longer than the new one will be' >"$dir/old.log"
+run_setup -silent -log old.log
+expect_log "an existing log is emptied and rewritten" "$dir/old.log" ""
+
+run_setup -silent -log v.log -verify bad.class -archive good.class
+validation "$win_dir\\bad.class"
+expect_log "a verify class that is no class file" "$dir/v.log" "$LINE"
+
+run_setup -silent -log short.log -verify short.class
+validation "$win_dir\\short.class"
+expect_log "a class file shorter than its magic" "$dir/short.log" \
+    "$LINE"
+
+run_setup -silent -log m.log -verify missing.class
+validation "$win_dir\\missing.class"
+expect_log "a missing verify class" "$dir/m.log" "$LINE"
+
+run_setup -silent -log a.log -verify good.class -archive 'sub\.\x\..\bad.class'
+validation "$win_dir\\sub\\bad.class"
+expect_log "an archive that is no class file, its path normalised" "$dir/a.log" \
+    "$LINE"
+
+run_setup -silent -log 'C:\e2e\launcher log\abs.log' -verify 'C:\e2e\launcher log\sub\..\bad.class'
+validation 'C:\e2e\launcher log\sub\..\bad.class'
+expect_log "absolute paths are taken as they are" "$dir/abs.log" \
+    "$LINE"
+
+run_setup -silent -log s.log -logall "${classes[@]}"
+expect_log "both classes valid: the search begins" "$dir/s.log" "$summary"
+
+run_setup -silent -log c.log "${classes[@]}" -searchcriteria
+expect_log "searchcriteria without a value still searches" "$dir/c.log" "$summary"
+
+run_setup -silent -log j.log "${classes[@]}" -jvm 'C:\j\bin\java.exe'
+expect_log "a jvm option skips the search" "$dir/j.log" ""
+
+run_setup -silent -log n.log "${classes[@]}" -nosearch
+expect_log "nosearch skips the search" "$dir/n.log" ""
+
+run_setup /SILENT /LOG "quoted name.log" /VERIFY bad.class
+validation "$win_dir\\bad.class"
+expect_log "keys in capitals after a slash, a quoted value with a blank" \
+    "$dir/quoted name.log" "$LINE"
+
+run_setup -silent -logall:yes -log x.log -verify bad.class
+validation "$win_dir\\bad.class"
+expect_log "an unknown key is skipped" "$dir/x.log" "$LINE"
+
+# Interactive: the worker thread runs the sequence behind the progress
+# dialog and ends the message loop when it is done.
+run_setup -log i.log "${classes[@]}"
+expect_log "interactive run: the worker logs and the launcher exits" "$dir/i.log" "$summary"
+
+run_setup -log iv.log -verify bad.class
+validation "$win_dir\\bad.class"
+expect_log "interactive run with a failed validation" "$dir/iv.log" "$LINE"
+
+e2e_summary

@@ -16,6 +16,8 @@ enable_testing()
 
 add_executable(tarnwick_host_tests
     tests/host/big_endian_test.cpp
+    tests/host/installation_package_test.cpp
+    tests/host/java_archive_test.cpp
     tests/host/launcher_options_test.cpp
     tests/host/log_format_test.cpp
     tests/host/option_path_test.cpp

@@ -13,6 +13,10 @@ add_library(tarnwick_win STATIC
     src/app/pending_steps.cpp
     src/app/process_windows.cpp
     src/app/string_table.cpp
+    src/package/extracted_file.cpp
+    src/package/extraction.cpp
+    src/package/package_loading.cpp
+    src/package/temp_folder.cpp
     src/ui/center_window.cpp
     src/ui/file_exists.cpp
     src/ui/file_source.cpp
@@ -52,3 +56,10 @@ target_include_directories(tarnwick_wine_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(tarnwick_wine_tests PRIVATE tarnwick_win gtest)
 target_link_options(tarnwick_wine_tests PRIVATE ${TARNWICK_STATIC_LINK})
 target_compile_options(tarnwick_wine_tests PRIVATE ${TARNWICK_WARNINGS})
+
+# Runs a program and records or answers the windows it shows; the
+# end-to-end tests see message boxes and drive dialogs through it.
+add_executable(window_watcher tests/wine/window_watcher.cpp)
+target_link_options(window_watcher PRIVATE ${TARNWICK_STATIC_LINK})
+target_link_libraries(window_watcher PRIVATE user32 shell32)
+target_compile_options(window_watcher PRIVATE ${TARNWICK_WARNINGS})

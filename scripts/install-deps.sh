@@ -22,6 +22,7 @@ libclang-rt-14-dev:/usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzze
 googletest:/usr/src/googletest/CMakeLists.txt
 openjdk-17-jdk-headless:/usr/lib/jvm/java-17-openjdk-amd64/bin/javac
 zlib1g-dev:/usr/include/zlib.h
+libz-mingw-w64-dev:/usr/i686-w64-mingw32/include/zlib.h
 "
 
 missing=""

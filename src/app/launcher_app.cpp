@@ -85,9 +85,9 @@ bool LauncherApp::Run() {
 }
 
 void LauncherApp::Teardown() {
-    DeleteExtractedFile(verifyClassExtracted, verifyClassPath);
-    DeleteExtractedFile(archiveExtracted, archivePath);
-    DeleteExtractedFile(bundledInstallerExtracted, bundledInstallerPath);
+    DeleteExtractedFile(verifyClassExtracted, verifyClassPath, &verifyClassFile);
+    DeleteExtractedFile(archiveExtracted, archivePath, &archiveFile);
+    DeleteExtractedFile(bundledInstallerExtracted, bundledInstallerPath, &bundledInstallerFile);
     archiveData = {};
     verifyClassData = {};
     criteriaData = {};
@@ -95,7 +95,9 @@ void LauncherApp::Teardown() {
     log.Close();
 }
 
-void LauncherApp::DeleteExtractedFile(bool extracted, const std::string& path) {
+void LauncherApp::DeleteExtractedFile(bool extracted, const std::string& path,
+                                      ScopedHandle* held) {
+    held->Close();
     if (!extracted || !FileExists(path)) return;
     if (LogAll) WriteLogLine(log, "\r\n%s %s...\r\n", {LoadText(IDS_DELETING_FILE), path});
     // A file still held by a running installer stays; nothing to do then.

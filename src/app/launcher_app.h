@@ -7,6 +7,10 @@
 #include <vector>
 
 #include "app/install_log.h"
+#include "app/string_table.h"
+#include "package/installation_package.h"
+#include "ui/file_source.h"
+#include "ui/scoped_handle.h"
 
 namespace tarnwick {
 
@@ -24,6 +28,7 @@ class LauncherApp {
     // The run sequence: true when the installer was started and has ended.
     bool Run();
 
+    bool LoadPackage();
     bool SearchJvm();
     bool BrowseForJvm();
     bool ExtractVerifyClass();
@@ -51,14 +56,26 @@ class LauncherApp {
     bool archiveExtracted = false;
     bool bundledInstallerExtracted = false;
     std::string bundledInstallerPath;
+    // The package reader reads the launcher's own executable through these.
+    FileOpener files;
+    StringTableTexts texts;
+    InstallationPackage package{files, texts};
     std::vector<uint8_t> archiveData;
     std::vector<uint8_t> verifyClassData;
     std::vector<uint8_t> criteriaData;
     std::vector<uint8_t> bundledInstallerData;
     InstallLog log;
+    // Each extracted file stays open, sharing reading only, until Teardown
+    // deletes it: nobody can change or swap it while it is used.
+    ScopedHandle verifyClassFile;
+    ScopedHandle archiveFile;
+    ScopedHandle bundledInstallerFile;
 
   private:
-    void DeleteExtractedFile(bool extracted, const std::string& path);
+    bool ExtractSection(uint8_t id, const std::vector<uint8_t>& data, size_t chunkSize,
+                        const char* traceFormat, std::string* path, bool* extracted,
+                        ScopedHandle* held);
+    void DeleteExtractedFile(bool extracted, const std::string& path, ScopedHandle* held);
 };
 
 // True when the file can be read and begins with the class-file magic

@@ -4,9 +4,6 @@
 
 namespace tarnwick {
 
-bool LauncherApp::ExtractVerifyClass() { return false; }
-bool LauncherApp::ExtractJavaArchive() { return false; }
-bool LauncherApp::ExtractSearchCriteria() { return false; }
 bool LauncherApp::InstallBundledJvm() { return false; }
 bool LauncherApp::RunBundledJvmInstaller() { return false; }
 bool LauncherApp::BrowseForJvm() { return false; }

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "app/texts.h"
+
 namespace tarnwick {
 
 // Buffer sizes the texts are loaded into; a text longer than its buffer is
@@ -15,6 +17,16 @@ constexpr int kTitleCapacity = 260;
 // Loads string `id` into a buffer of `capacity` characters. Empty when the
 // table has no such id.
 std::string LoadText(int id, int capacity = kLogTextCapacity);
+
+// The launcher's own string table, in the user's language, for the portable
+// readers.
+class StringTableTexts final : public TextSource {
+  public:
+    std::string Text(int id) const override { return LoadText(id); }
+};
+
+// Shows an error message box with string `textId`; `owner` may be null.
+void ShowErrorBox(void* owner, int textId, const std::string& caption);
 
 // Sets the status line of the progress dialog; nothing in silent mode.
 void SetStatusText(int id);

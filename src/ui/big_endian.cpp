@@ -44,12 +44,13 @@ bool ReadUInt64(ByteSource& source, UInt64Halves* value) {
     return true;
 }
 
-bool ReadCountedString(ByteSource& source, std::string* value) {
+bool ReadCountedString(ByteSource& source, std::string* value, uint16_t* storedLength) {
     uint16_t length = 0;
     if (!ReadUInt16(source, &length)) return false;
     std::vector<uint8_t> bytes(length);
     if (!source.Read(bytes.data(), length)) return false;
     *value = UpToFirstZero(bytes.data(), bytes.size());
+    if (storedLength != nullptr) *storedLength = length;
     return true;
 }
 

@@ -22,8 +22,10 @@ bool ReadByte(ByteSource& source, uint8_t* value);
 bool ReadUInt16(ByteSource& source, uint16_t* value);
 bool ReadUInt32(ByteSource& source, uint32_t* value);
 bool ReadUInt64(ByteSource& source, UInt64Halves* value);
-// The text ends at the first zero byte among the counted bytes.
-bool ReadCountedString(ByteSource& source, std::string* value);
+// The text ends at the first zero byte among the counted bytes. `length`,
+// when given, receives the stored length: the bytes the string occupies
+// after its 2-byte length, whatever the text.
+bool ReadCountedString(ByteSource& source, std::string* value, uint16_t* length = nullptr);
 
 // From a buffer of `available` bytes. These check the length too: a counted
 // string may claim more bytes than the buffer holds.

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace tarnwick {
@@ -32,6 +35,26 @@ class MemorySource final : public ByteSource {
   private:
     std::vector<uint8_t> bytes_;
     uint64_t position_ = 0;
+};
+
+// Opens files by path. The package readers open the file anew for every
+// operation and keep no handle between them, so they take an opener rather
+// than an open source.
+class SourceOpener {
+  public:
+    virtual ~SourceOpener() = default;
+    // Null when the file cannot be opened.
+    virtual std::unique_ptr<ByteSource> Open(const std::string& path) = 0;
+};
+
+// Files held in memory by path, for tests and fuzzing.
+class MemoryFiles final : public SourceOpener {
+  public:
+    void Add(const std::string& path, std::vector<uint8_t> bytes) { files_[path] = std::move(bytes); }
+    std::unique_ptr<ByteSource> Open(const std::string& path) override;
+
+  private:
+    std::map<std::string, std::vector<uint8_t>> files_;
 };
 
 }  // namespace tarnwick

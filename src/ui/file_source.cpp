@@ -29,4 +29,10 @@ bool FileSource::Size(uint64_t* size) {
     return true;
 }
 
+std::unique_ptr<ByteSource> FileOpener::Open(const std::string& path) {
+    auto file = std::make_unique<FileSource>();
+    if (!file->Open(path)) return nullptr;
+    return file;
+}
+
 }  // namespace tarnwick

@@ -27,4 +27,10 @@ class FileSource final : public ByteSource {
     ScopedHandle file_;
 };
 
+// Opens files on the Windows file system for the package readers.
+class FileOpener final : public SourceOpener {
+  public:
+    std::unique_ptr<ByteSource> Open(const std::string& path) override;
+};
+
 }  // namespace tarnwick

@@ -21,4 +21,10 @@ bool MemorySource::Size(uint64_t* size) {
     return true;
 }
 
+std::unique_ptr<ByteSource> MemoryFiles::Open(const std::string& path) {
+    auto found = files_.find(path);
+    if (found == files_.end()) return nullptr;
+    return std::make_unique<MemorySource>(found->second);
+}
+
 }  // namespace tarnwick

@@ -1,0 +1,25 @@
+// Writing a package item into the shared temporary folder.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "ui/scoped_handle.h"
+
+namespace tarnwick {
+
+enum class WriteOutcome { Written, NotCreated, ShortWrite };
+
+// Writes `size` bytes to `path` in writes of at most `chunkSize` bytes.
+//
+// The temporary folder is shared with every other program of the user, so
+// the file must be one this run made: whatever has the name is deleted first
+// (a planted link goes, it is never written through) and the file is created
+// new, failing if something appeared in between. On success `held` keeps it
+// open until the end of the run, sharing read access only, so nobody can
+// change or replace it while the launcher and its JVMs read it.
+WriteOutcome WriteExtractedFile(const std::string& path, const uint8_t* data, size_t size,
+                                size_t chunkSize, ScopedHandle* held);
+
+}  // namespace tarnwick

@@ -32,7 +32,7 @@ add_test(NAME host.unit COMMAND tarnwick_host_tests)
 # Fuzz targets: libFuzzer with clang; a short run over the seeds is a test,
 # `make fuzz` runs them for longer.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-    foreach(target fuzz_options)
+    foreach(target fuzz_options fuzz_image_size fuzz_section_table fuzz_java_archive)
         add_executable(${target} tests/fuzz/${target}.cpp)
         target_link_libraries(${target} PRIVATE tarnwick_core)
         target_compile_options(${target} PRIVATE -fsanitize=fuzzer)

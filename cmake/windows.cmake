@@ -45,6 +45,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 add_executable(tarnwick_wine_tests
     tests/wine/child_process.cpp
+    tests/wine/extraction_test.cpp
     tests/wine/file_helpers_test.cpp
     tests/wine/install_log_test.cpp
     tests/wine/run_process_test.cpp

@@ -1,0 +1,37 @@
+// The Java archive reader over arbitrary bytes: never crashes, and a
+// resource it lists can be read exactly when it lies inside the file.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "app/process_flags.h"
+#include "package/java_archive.h"
+
+namespace {
+
+class DiscardLog final : public tarnwick::LogSink {
+  public:
+    bool IsOpen() const override { return true; }
+    void WriteLine(std::string_view) override {}
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    tarnwick::LogAll = true;
+    tarnwick::MemoryFiles files;
+    files.Add("a.class", std::vector<uint8_t>(data, data + size));
+    tarnwick::EnglishTexts texts;
+    DiscardLog log;
+    tarnwick::JavaArchive archive(files, texts, log);
+    archive.ReadArchive("a.class");
+    for (const auto& entry : archive.sections()) {
+        for (const tarnwick::ArchiveResource& resource : entry.second.resources) {
+            if (resource.size == 0 || !resource.LiesInFile()) continue;
+            std::vector<uint8_t> buffer(resource.size);
+            if (!resource.ReadData(files, buffer.data())) __builtin_trap();
+        }
+    }
+    return 0;
+}

@@ -3,7 +3,7 @@
 BUILD ?= build
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build test demo fuzz clean
+.PHONY: all deps configure build test demo fuzz bench clean
 
 all: build
 
@@ -21,6 +21,9 @@ test: build
 
 demo: build
 	./scripts/demo.sh $(BUILD)
+
+bench: build
+	./bench/run.sh $(BUILD)
 
 fuzz: build
 	./scripts/fuzz.sh $(BUILD) $(FUZZ_SECONDS)

@@ -76,4 +76,7 @@ add_wine_test(wine.unit ${WINDOWS_BUILD_DIR}/tarnwick_wine_tests.exe)
 add_test(NAME windows.imports
          COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${WINDOWS_BUILD_DIR}/launcher.exe)
 add_wine_test(e2e.launcher_log ${CMAKE_SOURCE_DIR}/tests/e2e/launcher_log_test.sh
-              ${WINDOWS_BUILD_DIR}/launcher.exe ${CMAKE_BINARY_DIR}/e2e)
+              ${WINDOWS_BUILD_DIR}/launcher.exe $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java)
+add_wine_test(e2e.package ${CMAKE_SOURCE_DIR}/tests/e2e/package_test.sh
+              ${WINDOWS_BUILD_DIR}/launcher.exe ${WINDOWS_BUILD_DIR}/window_watcher.exe
+              $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java)

@@ -1,18 +1,21 @@
 #!/bin/bash
 # Runs the real launcher under Wine with the option combinations a user can
 # give and compares the install log it writes byte for byte.
-#   launcher_log_test.sh LAUNCHER.EXE   (under tests/wine/harness.sh run)
+#   launcher_log_test.sh LAUNCHER.EXE TARNPACK JAVA_CLASSES_DIR
+# (under tests/wine/harness.sh run)
 set -u
 . "$(dirname "$0")/lib.sh"
 
-launcher=$1
+launcher=$1 tarnpack=$2 classes=$3
 CRLF=$'\r\n'
 # A base folder with a blank in it: relative options resolve against it.
 win_dir='C:\e2e\launcher log'
 dir="$(drive_c)/e2e/launcher log"
 rm -rf "$dir"
 mkdir -p "$dir/sub"
-cp "$launcher" "$dir/setup.exe"
+"$tarnpack" build -o "$dir/setup.exe" --launcher "$launcher" --archive "$classes/Installer.class" \
+    --verify "$classes/Verify.class" --criteria 'sun.com,1.4+,jre' >/dev/null ||
+    { fail "tarnpack build" "exit $?"; e2e_summary; exit 1; }
 printf '\xca\xfe\xba\xbe\x00\x00\x00\x34' >"$dir/good.class"
 printf 'not a class' >"$dir/bad.class"
 printf '\xca\xfe\xba' >"$dir/short.class"
@@ -22,7 +25,7 @@ temp=$(wine_temp_dir)
 # run_setup ARGS...: the launcher always exits with 0.
 run_setup() {
     local code
-    (cd "$dir" && timeout 120 wine "$win_dir\\setup.exe" "$@")
+    (cd "$dir" && timeout 60 wine "$win_dir\\setup.exe" "$@")
     code=$?
     [ $code -eq 0 ] || fail "exit code of setup.exe $*" "was $code"
 }
@@ -31,11 +34,11 @@ run_setup() {
 # drop the line's closing CR LF.
 validation() { printf -v LINE '%sValidation of  %s failed%s' "$CRLF" "$1" "$CRLF"; }
 summary="${CRLF}Search summary ${CRLF}"
-classes=(-verify good.class -archive good.class)
+given=(-verify good.class -archive good.class)
 
-run_setup -silent -log first.log -logall
-expect_log "a log path resolves against the setup's folder; nothing else to log yet" \
-    "$dir/first.log" ""
+run_setup -silent -log first.log
+expect_log "a log path resolves against the setup's folder; the package is read and searched" \
+    "$dir/first.log" "$summary"
 
 rm -f "$temp/twlog.txt"
 run_setup -silent -logall -verify bad.class
@@ -51,8 +54,9 @@ run_setup -silent -log 'missing\folder\x.log' -verify bad.class
 expect_no_file "a log in a missing folder is not written" "$dir/missing"
 
 printf 'an old log that is much longer than the new one will be' >"$dir/old.log"
-run_setup -silent -log old.log
-expect_log "an existing log is emptied and rewritten" "$dir/old.log" ""
+run_setup -silent -log old.log -verify bad.class
+validation "$win_dir\\bad.class"
+expect_log "an existing log is emptied and rewritten" "$dir/old.log" "$LINE"
 
 run_setup -silent -log v.log -verify bad.class -archive good.class
 validation "$win_dir\\bad.class"
@@ -77,16 +81,16 @@ validation 'C:\e2e\launcher log\sub\..\bad.class'
 expect_log "absolute paths are taken as they are" "$dir/abs.log" \
     "$LINE"
 
-run_setup -silent -log s.log -logall "${classes[@]}"
+run_setup -silent -log s.log "${given[@]}"
 expect_log "both classes valid: the search begins" "$dir/s.log" "$summary"
 
-run_setup -silent -log c.log "${classes[@]}" -searchcriteria
+run_setup -silent -log c.log "${given[@]}" -searchcriteria
 expect_log "searchcriteria without a value still searches" "$dir/c.log" "$summary"
 
-run_setup -silent -log j.log "${classes[@]}" -jvm 'C:\j\bin\java.exe'
+run_setup -silent -log j.log "${given[@]}" -jvm 'C:\j\bin\java.exe'
 expect_log "a jvm option skips the search" "$dir/j.log" ""
 
-run_setup -silent -log n.log "${classes[@]}" -nosearch
+run_setup -silent -log n.log "${given[@]}" -nosearch
 expect_log "nosearch skips the search" "$dir/n.log" ""
 
 run_setup /SILENT /LOG "quoted name.log" /VERIFY bad.class
@@ -100,7 +104,7 @@ expect_log "an unknown key is skipped" "$dir/x.log" "$LINE"
 
 # Interactive: the worker thread runs the sequence behind the progress
 # dialog and ends the message loop when it is done.
-run_setup -log i.log "${classes[@]}"
+run_setup -log i.log "${given[@]}"
 expect_log "interactive run: the worker logs and the launcher exits" "$dir/i.log" "$summary"
 
 run_setup -log iv.log -verify bad.class

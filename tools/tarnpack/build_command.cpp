@@ -1,0 +1,88 @@
+#include <iostream>
+
+#include "command_line.h"
+#include "commands.h"
+#include "host_files.h"
+#include "input_file.h"
+#include "pack_error.h"
+#include "package_writer.h"
+
+namespace tarnpack {
+namespace {
+
+constexpr char kHelp[] =
+    R"(usage: tarnpack build -o SETUP.EXE --launcher LAUNCHER.EXE --archive INSTALLER.CLASS
+                      --verify VERIFY.CLASS (--criteria TEXT | --criteria-file FILE)
+
+Writes a setup executable: the launcher's bytes, then the package it carries.
+  -o FILE               the setup executable to write (replaced only on success)
+  --launcher FILE       the stripped launcher.exe; nothing may follow its PE image
+  --archive FILE        the installer's Java archive (from tarnpack archive);
+                        the package names it after its file name
+  --verify FILE         the compiled Verify.class
+  --criteria TEXT       the JVM criteria, e.g. "vendor=sun:type=jre:version=1.2"
+  --criteria-file FILE  the same, read from a file (a line end at its end is dropped)
+The whole file must stay below 4 GiB, the criteria at most 65535 bytes.
+)";
+
+// A criteria text of 65,535 bytes plus the line end an editor adds.
+constexpr uint64_t kMaxCriteriaFile = 0xFFFF + 2;
+
+std::string ReadCriteriaFile(tarnwick::SourceOpener& files, const std::string& path) {
+    const InputFile input = MeasureInput(files, path);
+    if (input.size > kMaxCriteriaFile) {
+        throw PackError(path + " holds " + std::to_string(input.size) + " bytes; criteria are at most 65535");
+    }
+    const std::vector<uint8_t> bytes = ReadHead(files, input, static_cast<uint32_t>(input.size));
+    std::string text(bytes.begin(), bytes.end());
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+int RunBuild(const std::vector<std::string>& args) {
+    if (WantsHelp(args)) {
+        std::cout << kHelp;
+        return 0;
+    }
+    CommandLine line("build", args);
+    PackageInputs inputs;
+    std::string output;
+    std::string criteriaFile;
+    bool criteriaGiven = false;
+    while (!line.Done()) {
+        const std::string option = line.Next();
+        if (option == "-o") {
+            output = line.TakeValue(option);
+        } else if (option == "--launcher") {
+            inputs.launcher = line.TakeValue(option);
+        } else if (option == "--archive") {
+            inputs.archive = line.TakeValue(option);
+        } else if (option == "--verify") {
+            inputs.verify = line.TakeValue(option);
+        } else if (option == "--criteria") {
+            inputs.criteria = line.TakeValue(option);
+            criteriaGiven = true;
+        } else if (option == "--criteria-file") {
+            criteriaFile = line.TakeValue(option);
+        } else {
+            line.Fail("unknown argument " + option);
+        }
+    }
+    line.Require(output, "-o");
+    line.Require(inputs.launcher, "--launcher");
+    line.Require(inputs.archive, "--archive");
+    line.Require(inputs.verify, "--verify");
+    if (criteriaGiven == !criteriaFile.empty()) line.Fail("give either --criteria or --criteria-file");
+
+    HostFiles files;
+    if (!criteriaFile.empty()) inputs.criteria = ReadCriteriaFile(files, criteriaFile);
+    const PackageSummary summary = WritePackage(files, inputs, output);
+    std::cout << output << ": " << summary.fileSize << " bytes, the package starts at " << summary.start
+              << "\n";
+    return 0;
+}
+
+}  // namespace tarnpack

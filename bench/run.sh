@@ -23,4 +23,4 @@ head -c 3500000 /dev/urandom >"$work/payload.bin"
 trap '"$harness" stop "$state" >/dev/null' EXIT
 eval "$("$harness" env "$state")"
 cp "$work/setup.exe" "$build/windows/package_bench.exe" "$WINEPREFIX/drive_c/tarnwick/bin/"
-wine 'C:\tarnwick\bin\package_bench.exe' 'C:\tarnwick\bin\setup.exe' 21
+wine 'C:\tarnwick\bin\package_bench.exe' 'C:\tarnwick\bin\setup.exe' 61

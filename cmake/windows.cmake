@@ -67,6 +67,6 @@ target_compile_options(window_watcher PRIVATE ${TARNWICK_WARNINGS})
 
 # Benchmarks, run under Wine by bench/run.sh.
 add_executable(package_bench bench/package_bench.cpp)
-target_link_libraries(package_bench PRIVATE tarnwick_win psapi)
+target_link_libraries(package_bench PRIVATE tarnwick_win)
 target_link_options(package_bench PRIVATE ${TARNWICK_STATIC_LINK})
 target_compile_options(package_bench PRIVATE ${TARNWICK_WARNINGS})

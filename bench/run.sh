@@ -17,7 +17,7 @@ head -c 3500000 /dev/urandom >"$work/payload.bin"
     --section Payload "$work/payload.bin" >/dev/null
 "$tarnpack" build -o "$work/setup.exe" --launcher "$build/windows/launcher.exe" \
     --archive "$work/Installer.class" --verify "$build/java/Verify.class" \
-    --criteria 'sun.com,1.4+,jre' >/dev/null
+    --criteria 'vendor=sun:type=jre:version=1.4' >/dev/null
 
 "$harness" start "$state" >/dev/null
 trap '"$harness" stop "$state" >/dev/null' EXIT

@@ -28,7 +28,7 @@ step "$tarnpack" archive -o "$demo/Installer.class" --class "$build/java/Install
     --compressed Data "$demo/resources/data.bin"
 step "$tarnpack" build -o "$demo/setup.exe" --launcher "$build/windows/launcher.exe" \
     --archive "$demo/Installer.class" --verify "$build/java/Verify.class" \
-    --criteria 'sun.com,1.4+,jre;ibm.com,1.4+,jre'
+    --criteria 'vendor=sun:type=jre:version=1.4;vendor=ibm:version=1.4'
 step "$tarnpack" list "$demo/setup.exe"
 
 echo

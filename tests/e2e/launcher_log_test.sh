@@ -14,7 +14,7 @@ dir="$(drive_c)/e2e/launcher log"
 rm -rf "$dir"
 mkdir -p "$dir/sub"
 "$tarnpack" build -o "$dir/setup.exe" --launcher "$launcher" --archive "$classes/Installer.class" \
-    --verify "$classes/Verify.class" --criteria 'sun.com,1.4+,jre' >/dev/null ||
+    --verify "$classes/Verify.class" --criteria 'vendor=sun:type=jre:version=1.4' >/dev/null ||
     { fail "tarnpack build" "exit $?"; e2e_summary; exit 1; }
 printf '\xca\xfe\xba\xbe\x00\x00\x00\x34' >"$dir/good.class"
 printf 'not a class' >"$dir/bad.class"

@@ -17,7 +17,7 @@ cp "$launcher" "$dir/launcher.exe"
 cp "$watcher" "$dir/watch.exe"
 temp=$(wine_temp_dir)
 win_temp=$(wine cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r')
-criteria='sun.com,1.4+,jre;ibm.com,1.4+,jdk'
+criteria='vendor=sun:type=jre:version=1.4;vendor=ibm:type=jdk:version=1.4'
 
 "$tarnpack" build -o "$dir/setup.exe" --launcher "$launcher" --archive "$classes/Installer.class" \
     --verify "$classes/Verify.class" --criteria "$criteria" || { fail "tarnpack build" "exit $?"; e2e_summary; exit 1; }

@@ -91,7 +91,7 @@ TEST(ImageSizeTest, SumsTheRawSectionsOrGivesZero) {
 TEST(InstallationPackageTest, ReadsTheTableAndTheSections) {
     const Bytes file = Package({{1, "Install.class", "\xCA\xFE\xBA\xBE-archive"},
                                 {2, "Verify.class", "\xCA\xFE\xBA\xBE"},
-                                {3, "vm search criteria", std::string("\0\x07sun.com", 9)}});
+                                {3, "vm search criteria", std::string("\0\x0avendor=sun", 12)}});
     MemoryFiles files;
     EnglishTexts texts;
     InstallationPackage package(files, texts);
@@ -112,7 +112,7 @@ TEST(InstallationPackageTest, ReadsTheTableAndTheSections) {
     const PackageSection& criteria = package.Section(3);
     std::vector<uint8_t> record(criteria.size);
     ASSERT_TRUE(criteria.ReadData(files, record.data()));
-    EXPECT_EQ(CriteriaFromRecord(record), "sun.com");
+    EXPECT_EQ(CriteriaFromRecord(record), "vendor=sun");
 
     // An absent id comes back as an empty section that cannot be read.
     const PackageSection& absent = package.Section(9);

@@ -79,4 +79,5 @@ add_wine_test(e2e.launcher_log ${CMAKE_SOURCE_DIR}/tests/e2e/launcher_log_test.s
               ${WINDOWS_BUILD_DIR}/launcher.exe $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java)
 add_wine_test(e2e.package ${CMAKE_SOURCE_DIR}/tests/e2e/package_test.sh
               ${WINDOWS_BUILD_DIR}/launcher.exe ${WINDOWS_BUILD_DIR}/window_watcher.exe
-              $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java)
+              $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java
+              ${WINDOWS_BUILD_DIR}/tools/tarnpack/tarnpack.exe)

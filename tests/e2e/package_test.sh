@@ -3,11 +3,11 @@
 # Checks the install log byte for byte, the files written to and deleted
 # from the temporary folder, and the message boxes, read back from the
 # screen by the window watcher.
-#   package_test.sh LAUNCHER.EXE WINDOW_WATCHER.EXE TARNPACK JAVA_CLASSES_DIR
+#   package_test.sh LAUNCHER.EXE WINDOW_WATCHER.EXE TARNPACK JAVA_CLASSES_DIR TARNPACK.EXE
 set -u
 . "$(dirname "$0")/lib.sh"
 
-launcher=$1 watcher=$2 tarnpack=$3 classes=$4
+launcher=$1 watcher=$2 tarnpack=$3 classes=$4 tarnpack_exe=$5
 CRLF=$'\r\n'
 win_dir='C:\e2e\package'
 dir="$(drive_c)/e2e/package"
@@ -123,5 +123,13 @@ printf 'stale' >"$temp/Verify.class"
 run_watched stale.rec OK "$win_dir\\setup.exe" -silent -log stale.log
 expect_log "a stale verify class is replaced" "$dir/stale.log" "${CRLF}Search summary ${CRLF}"
 expect_no_file "the replaced file is deleted at exit" "$temp/Verify.class"
+
+# --- tarnpack.exe on Windows writes the same bytes as tarnpack here
+cp "$tarnpack_exe" "$classes/Installer.class" "$classes/Verify.class" "$dir/"
+(cd "$dir" && wine "$win_dir\\tarnpack.exe" build -o "$win_dir\\win_setup.exe" \
+    --launcher "$win_dir\\launcher.exe" --archive "$win_dir\\Installer.class" \
+    --verify "$win_dir\\Verify.class" --criteria "$criteria" >/dev/null 2>&1)
+if cmp -s "$dir/win_setup.exe" "$dir/setup.exe"; then pass "tarnpack.exe builds the same setup.exe"; else
+    fail "tarnpack.exe builds the same setup.exe" "$(cmp "$dir/win_setup.exe" "$dir/setup.exe" 2>&1)"; fi
 
 e2e_summary

@@ -87,6 +87,24 @@ TEST_F(ExtractionTest, ReplacesAStaleFileOfTheSameName) {
     EXPECT_TRUE(IsClassFile(app.verifyClassPath));
 }
 
+TEST_F(ExtractionTest, APlantedLinkIsRemovedNeverWrittenThrough) {
+    const std::string victim = TempFolder() + "tw_link_victim.txt";
+    ASSERT_TRUE(WriteWholeFile(victim, "precious"));
+    using CreateLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+    auto createLink = reinterpret_cast<CreateLink>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
+    if (createLink == nullptr || !createLink(verifyTarget.c_str(), victim.c_str(), 0)) {
+        ::DeleteFileA(victim.c_str());
+        GTEST_SKIP() << "no symbolic links here, error " << ::GetLastError();
+    }
+    app.verifyClassData = ClassBytes(40);
+    ASSERT_TRUE(app.ExtractVerifyClass());
+    EXPECT_EQ(ReadWholeFile(victim), "precious") << "written through the link";
+    EXPECT_EQ(::GetFileAttributesA(verifyTarget.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+    EXPECT_EQ(ReadWholeFile(verifyTarget), std::string(app.verifyClassData.begin(), app.verifyClassData.end()));
+    ::DeleteFileA(victim.c_str());
+}
+
 TEST_F(ExtractionTest, AFileThatCannotBeCreatedFailsTheStep) {
     ASSERT_TRUE(WriteWholeFile(verifyTarget, "held by another program"));
     // Another program holds the file open and lets nobody delete it.

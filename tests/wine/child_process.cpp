@@ -5,8 +5,8 @@
 //                         test can tell which program actually ran
 //   sleep MS              sleep MS milliseconds
 //   exit N                end at once with exit code N
-//   window MS FILE        show a top-level window the way a program shows its
-//                         main window, serve its messages for MS milliseconds,
+//   window MS FILE        show a top-level window the way a GUI program shows
+//                         its main window, serve its messages for MS milliseconds,
 //                         then write "visible=1" or "visible=0" to FILE
 //   win98-run OUT EXE FORCE WINFILE
 //                         write "platform=N" (GetVersionEx) to OUT; on
@@ -47,8 +47,12 @@ bool ShowWindowFor(DWORD ms, const std::string& file) {
                                     WS_OVERLAPPEDWINDOW, 40, 40, 300, 200, nullptr, nullptr,
                                     instance, nullptr);
     if (window == nullptr) return false;
-    // As WinMain's nCmdShow would: the starter's show command decides.
-    ::ShowWindow(window, SW_SHOWDEFAULT);
+    // With the show command a GUI program gets as WinMain's nCmdShow: the
+    // starter's, when its startup information carries one.
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    ::GetStartupInfoA(&startup);
+    ::ShowWindow(window, (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT);
     ::UpdateWindow(window);
 
     const DWORD start = ::GetTickCount();
@@ -60,9 +64,8 @@ bool ShowWindowFor(DWORD ms, const std::string& file) {
             ::DispatchMessageA(&message);
         }
     }
-    const bool visible = ::IsWindowVisible(window) != FALSE;
-    ::DestroyWindow(window);
-    return Report(file, visible ? "visible=1" : "visible=0");
+    // The window goes with the process.
+    return Report(file, ::IsWindowVisible(window) ? "visible=1" : "visible=0");
 }
 
 DWORD PlatformId() {

@@ -82,6 +82,8 @@ case "$action" in
         if [[ "$program" == *.exe ]]; then
             name=$(basename "$program")
             cp -f "$program" "$WINEPREFIX/drive_c/tarnwick/bin/$name"
+            # From a folder Wine can name, so children get a working folder.
+            cd "$WINEPREFIX/drive_c/tarnwick/bin"
             exec timeout 600 wine "C:\\tarnwick\\bin\\$name" "$@"
         fi
         export TARNWICK_WINE_HARNESS="$0" TARNWICK_WINE_STATE="$state"

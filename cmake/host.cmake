@@ -18,10 +18,14 @@ add_executable(tarnwick_host_tests
     tests/host/big_endian_test.cpp
     tests/host/installation_package_test.cpp
     tests/host/java_archive_test.cpp
+    tests/host/jvm_search_test.cpp
+    tests/host/java_command_test.cpp
+    tests/host/jvm_criterion_test.cpp
     tests/host/launcher_options_test.cpp
     tests/host/log_format_test.cpp
     tests/host/option_path_test.cpp
     tests/host/process_command_line_test.cpp
+    tests/host/verify_output_test.cpp
     tests/host/window_placement_test.cpp
 )
 target_include_directories(tarnwick_host_tests PRIVATE ${CMAKE_SOURCE_DIR})
@@ -32,7 +36,7 @@ add_test(NAME host.unit COMMAND tarnwick_host_tests)
 # Fuzz targets: libFuzzer with clang; a short run over the seeds is a test,
 # `make fuzz` runs them for longer.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-    foreach(target fuzz_options fuzz_image_size fuzz_section_table fuzz_java_archive)
+    foreach(target fuzz_options fuzz_image_size fuzz_section_table fuzz_java_archive fuzz_criteria fuzz_verify_output)
         add_executable(${target} tests/fuzz/${target}.cpp)
         target_link_libraries(${target} PRIVATE tarnwick_core)
         target_compile_options(${target} PRIVATE -fsanitize=fuzzer)
@@ -81,3 +85,13 @@ add_wine_test(e2e.package ${CMAKE_SOURCE_DIR}/tests/e2e/package_test.sh
               ${WINDOWS_BUILD_DIR}/launcher.exe ${WINDOWS_BUILD_DIR}/window_watcher.exe
               $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java
               ${WINDOWS_BUILD_DIR}/tools/tarnpack/tarnpack.exe)
+
+# The worst case of a search, in JVM runs (`make bench`).
+add_executable(search_cost bench/search_cost.cpp)
+target_include_directories(search_cost PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(search_cost PRIVATE tarnwick_core)
+# The search walks drive C, so nothing else may put JVMs there meanwhile.
+add_wine_test(e2e.jvm_search ${CMAKE_SOURCE_DIR}/tests/e2e/jvm_search_test.sh
+              ${WINDOWS_BUILD_DIR}/launcher.exe $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java
+              ${WINDOWS_BUILD_DIR}/stand_in_jvm.exe)
+set_tests_properties(e2e.jvm_search PROPERTIES RUN_SERIAL TRUE)

@@ -13,6 +13,7 @@ add_library(tarnwick_win STATIC
     src/app/pending_steps.cpp
     src/app/process_windows.cpp
     src/app/string_table.cpp
+    src/jvmsearch/windows_machine.cpp
     src/package/extracted_file.cpp
     src/package/extraction.cpp
     src/package/package_loading.cpp
@@ -50,6 +51,7 @@ add_executable(tarnwick_wine_tests
     tests/wine/install_log_test.cpp
     tests/wine/run_process_test.cpp
     tests/wine/window_test.cpp
+    tests/wine/windows_machine_test.cpp
     tests/wine/wine_test_main.cpp
     src/resources/launcher.rc
 )
@@ -64,6 +66,15 @@ add_executable(window_watcher tests/wine/window_watcher.cpp)
 target_link_options(window_watcher PRIVATE ${TARNWICK_STATIC_LINK})
 target_link_libraries(window_watcher PRIVATE user32 shell32)
 target_compile_options(window_watcher PRIVATE ${TARNWICK_WARNINGS})
+
+# Stands in for java.exe, jre.exe or jview.exe in test trees; the Wine tests
+# copy it from the build folder, whose place they are told here.
+add_executable(stand_in_jvm tests/wine/stand_in_jvm.cpp)
+target_link_options(stand_in_jvm PRIVATE ${TARNWICK_STATIC_LINK})
+target_compile_options(stand_in_jvm PRIVATE ${TARNWICK_WARNINGS})
+add_dependencies(tarnwick_wine_tests stand_in_jvm)
+set_source_files_properties(tests/wine/windows_machine_test.cpp PROPERTIES
+    COMPILE_DEFINITIONS "TARNWICK_STAND_IN_JVM_BUILT=\"$<TARGET_FILE:stand_in_jvm>\"")
 
 # Benchmarks, run under Wine by bench/run.sh.
 add_executable(package_bench bench/package_bench.cpp)

@@ -1,8 +1,8 @@
-#include <windows.h>
-
 #include "app/launcher_app.h"
 #include "app/process_flags.h"
 #include "app/string_table.h"
+#include "jvmsearch/jvm_search.h"
+#include "jvmsearch/windows_machine.h"
 #include "resources/resource_ids.h"
 
 namespace tarnwick {
@@ -18,9 +18,17 @@ bool LauncherApp::SearchJvm() {
     }
     WriteLogLine(log, "\r\n%s \r\n", {LoadText(label)});
 
-    // The search itself (registry, default folders, PATH, drive scan) is not
-    // built yet; until it is, a search finds nothing and the run ends here
-    // without a failure line.
+    WindowsMachine machine;
+    JvmSearch search(machine, texts, log, verifyClassPath);
+    const JvmDescriptor found = search.FindJvm(searchCriteria);
+    if (!found.bin.empty()) {
+        jvmPath = found.bin;
+        classPath = found.libs;
+        if (LogAll) WriteLogLine(log, "\r\n%s %s\r\n", {LoadText(IDS_FOUND_JVM_AT), jvmPath});
+        return true;
+    }
+    // jvmPath is still empty here, so the line ends in two blanks.
+    WriteLogLine(log, "\r\n\t%s %s \r\n", {LoadText(IDS_SEARCH_FAILED), jvmPath});
     return false;
 }
 

@@ -52,3 +52,77 @@ e2e_summary() {
     echo "$E2E_PASSES passed, $E2E_FAILURES failed"
     [ "$E2E_FAILURES" -eq 0 ]
 }
+
+# ---------------------------------------------------------------------------
+# Setting the machine up for a JVM search: registry keys, drives, stand-in
+# JVMs and the PATH a program sees.
+
+# reg_set_java_home KEY VALUE: the string value JavaHome of HKLM\KEY, e.g.
+# reg_set_java_home 'Software\JavaSoft\Java Runtime Environment\1.2' 'C:\JRE\1.2'.
+reg_set_java_home() {
+    wine reg add "HKLM\\$1" /v JavaHome /d "$2" /f >/dev/null 2>&1
+}
+
+# reg_delete KEY: HKLM\KEY and everything below it; a missing key is no error.
+reg_delete() {
+    wine reg delete "HKLM\\$1" /f >/dev/null 2>&1
+    return 0
+}
+
+# map_fixed_drive LETTER HOSTFOLDER: drive LETTER: shows HOSTFOLDER (made if
+# missing). Wine takes a dosdevices link to a local folder for a fixed
+# drive, also when the link is made while wineserver runs; GetLogicalDrives
+# learns of it only when wineserver starts anew, GetDriveType at once.
+map_fixed_drive() {
+    local letter
+    letter=$(printf '%s' "${1%:}" | tr 'A-Z' 'a-z')
+    if ! [[ "$letter" =~ ^[abd-y]$ ]]; then
+        echo "map_fixed_drive: will not map drive '$1'" >&2
+        return 1
+    fi
+    mkdir -p "$2" && ln -sfn "$(realpath "$2")" "$WINEPREFIX/dosdevices/$letter:"
+}
+
+# unmap_drive LETTER: removes what map_fixed_drive made.
+unmap_drive() {
+    local letter
+    letter=$(printf '%s' "${1%:}" | tr 'A-Z' 'a-z')
+    [ -L "$WINEPREFIX/dosdevices/$letter:" ] && rm -f "$WINEPREFIX/dosdevices/$letter:"
+    return 0
+}
+
+# install_stand_in_jvm HOSTFOLDER NAME [version] [vendor.url] [mode]: copies
+# the stand-in JVM (the file named by $STAND_IN_JVM) into HOSTFOLDER as NAME
+# (java.exe, jre.exe or jview.exe) and writes the jvm.properties it reads;
+# see tests/wine/stand_in_jvm.cpp for the modes.
+install_stand_in_jvm() {
+    local folder=$1 name=$2 version=${3:-1.2.2} url=${4:-http://java.sun.com/} mode=${5:-normal}
+    if [ ! -f "${STAND_IN_JVM:-}" ]; then
+        echo "install_stand_in_jvm: set STAND_IN_JVM to stand_in_jvm.exe" >&2
+        return 1
+    fi
+    mkdir -p "$folder" && cp -f "$STAND_IN_JVM" "$folder/$name" &&
+        printf 'version=%s\r\nvendor.url=%s\r\nmode=%s\r\n' "$version" "$url" "$mode" \
+            >"$folder/jvm.properties"
+}
+
+# run_with_path PATHVALUE CMD...: runs the Windows program CMD (Windows
+# paths; arguments with blanks are quoted) with PATH exactly PATHVALUE, and
+# gives its exit code. Wine builds PATH from the registry, not from the
+# caller, so a batch file sets it; a batch file also waits for a GUI program.
+run_with_path() {
+    local value=$1 line="" arg status
+    shift
+    for arg in "$@"; do
+        if [[ -z "$arg" || "$arg" == *[[:space:]]* ]]; then line+=" \"$arg\""; else line+=" $arg"; fi
+    done
+    local name="run_with_path_$$_$RANDOM.cmd"
+    mkdir -p "$WINEPREFIX/drive_c/tarnwick"
+    # In a batch file a lone % starts a variable.
+    printf '@echo off\r\nset "PATH=%s"\r\n%s\r\nexit /b %%ERRORLEVEL%%\r\n' \
+        "${value//%/%%}" "${line//%/%%}" >"$WINEPREFIX/drive_c/tarnwick/$name"
+    wine cmd /c "C:\\tarnwick\\$name"
+    status=$?
+    rm -f "$WINEPREFIX/drive_c/tarnwick/$name"
+    return $status
+}

@@ -1,0 +1,64 @@
+// What the JVM search asks of the machine it runs on. The search is written
+// against this interface, so its order of places, its caches and its log
+// lines are tested natively with a scripted machine; the launcher gives it
+// the Windows one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+struct FolderEntry {
+    std::string name;  // as the file system reports it
+    bool isFolder = false;
+    // A junction or symbolic link: the scan never enters one, so a link to
+    // one of its own ancestors cannot make it endless.
+    bool isReparsePoint = false;
+};
+
+// Identifies a folder on the machine (volume serial and file index on
+// Windows), so a walk can refuse to enter the same folder twice.
+struct FolderIdentity {
+    uint32_t volume = 0;
+    uint64_t index = 0;
+    bool operator<(const FolderIdentity& other) const {
+        return volume != other.volume ? volume < other.volume : index < other.index;
+    }
+};
+
+class Machine {
+  public:
+    virtual ~Machine() = default;
+
+    // The text of a value under HKEY_LOCAL_MACHINE\key, up to its first NUL,
+    // whatever its registry type; false when the key or value is missing or
+    // the value does not fit 260 bytes.
+    virtual bool ReadRegistryString(const std::string& key, const std::string& valueName,
+                                    std::string* value) = 0;
+    // The path's attributes can be read: a file or a folder.
+    virtual bool FileExists(const std::string& path) = 0;
+    // The entries matching a FindFirstFile pattern ("C:\dir\*.*",
+    // "C:\jdk\bin\java.exe"), in the order the file system gives them,
+    // "." and ".." included. False when nothing matches or the folder
+    // cannot be opened.
+    virtual bool ListEntries(const std::string& pattern, std::vector<FolderEntry>* entries) = 0;
+    // False when the folder cannot be opened.
+    virtual bool IdentifyFolder(const std::string& folder, FolderIdentity* identity) = 0;
+    // The PATH variable; empty when it is absent or longer than 67,599 bytes.
+    virtual std::string PathVariable() = 0;
+    virtual std::string WindowsFolder() = 0;  // no trailing backslash
+    virtual std::string SystemFolder() = 0;   // no trailing backslash
+    // True when the root ("D:\") is a fixed drive.
+    virtual bool IsFixedDrive(const std::string& root) = 0;
+    // Runs `commandLine` hidden, with standard output on a pipe, and gives
+    // what it printed there (at most `maxOutput` bytes are kept, the rest is
+    // drained). NotStarted when the pipe or the process cannot be made;
+    // TimedOut when it did not end within the time limit and was ended.
+    enum class RunOutcome { NotStarted, Ended, TimedOut };
+    virtual RunOutcome RunCapturingOutput(const std::string& commandLine, size_t maxOutput,
+                                          std::string* output) = 0;
+};
+
+}  // namespace tarnwick

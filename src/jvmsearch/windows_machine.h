@@ -1,0 +1,45 @@
+// The machine the JVM search runs on, through the Win32 API: registry,
+// file system, environment, drives, and the verification run of a candidate
+// JVM with its standard output on a pipe.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "jvmsearch/machine.h"
+
+namespace tarnwick {
+
+// How long a candidate JVM may take to print its properties and end. A
+// candidate that hangs (a broken installation waiting for input, a JVM that
+// never exits) must not hold up the installation for ever.
+constexpr DWORD kVerificationTimeLimitMs = 60000;
+
+class WindowsMachine final : public Machine {
+  public:
+    // The limit is a parameter only so that tests need not wait a minute.
+    explicit WindowsMachine(DWORD verificationTimeLimitMs = kVerificationTimeLimitMs)
+        : verificationTimeLimitMs_(verificationTimeLimitMs) {}
+
+    bool ReadRegistryString(const std::string& key, const std::string& valueName,
+                            std::string* value) override;
+    bool FileExists(const std::string& path) override;
+    bool ListEntries(const std::string& pattern, std::vector<FolderEntry>* entries) override;
+    bool IdentifyFolder(const std::string& folder, FolderIdentity* identity) override;
+    std::string PathVariable() override;
+    std::string WindowsFolder() override;
+    std::string SystemFolder() override;
+    bool IsFixedDrive(const std::string& root) override;
+    // TimedOut leaves in `output` what the child printed before it was ended.
+    RunOutcome RunCapturingOutput(const std::string& commandLine, size_t maxOutput,
+                                  std::string* output) override;
+
+    DWORD verificationTimeLimitMs() const { return verificationTimeLimitMs_; }
+
+  private:
+    DWORD verificationTimeLimitMs_;
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,47 @@
+// Fuzzes the reader of the verification class's output with arbitrary
+// bytes: it must not crash; the version is a piece of the output without a
+// line end or outer blanks; the vendor is one of the three words, empty, or
+// a piece of the output; and a value is only ever found behind its key.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "jvmlaunch/verify_output.h"
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+void Check(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+bool Trimmed(const std::string& value) {
+    return value.empty() || (value.front() != ' ' && value.back() != ' ');
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string output(reinterpret_cast<const char*>(data), size);
+    const tarnwick::VerifyReport report = tarnwick::ReadVerifyOutput(output);
+
+    Check(Trimmed(report.version) && Trimmed(report.vendor));
+    Check(!Contains(report.version, "\r\n"));
+    if (!report.version.empty()) Check(Contains(output, "java.version") && Contains(output, report.version));
+
+    const std::string& vendor = report.vendor;
+    if (vendor != "sun" && vendor != "microsoft" && vendor != "ibm" && !vendor.empty()) {
+        // The URL itself, which cannot hold a keyword or a line end.
+        Check(Contains(output, vendor));
+        Check(!Contains(vendor, "sun") && !Contains(vendor, "microsoft") && !Contains(vendor, "ibm"));
+        Check(!Contains(vendor, "\r\n"));
+    }
+    if (!vendor.empty()) Check(Contains(output, "java.vendor.url"));
+
+    const std::string name = tarnwick::VerifyClassName(output);
+    Check(output.compare(0, name.size(), name) == 0);
+    Check(!Contains(name, ".class"));
+    Check(name.size() == output.size() || output.compare(name.size(), 6, ".class") == 0);
+    return 0;
+}

@@ -127,10 +127,15 @@ clean
 drive_d="$(dirname "$WINEPREFIX")/e2e_drive_d"
 rm -rf "$drive_d"
 install_stand_in_jvm "$drive_d/tools/jdk1.2/bin" java.exe 1.2.2 http://java.sun.com/
+# Links back to an ancestor, which Wine shows as folder links: a walk that
+# entered them would go round until paths grew too long.
+mkdir -p "$drive_d/a/b"
+ln -s ../.. "$drive_d/a/b/up"
+ln -s .. "$drive_d/a/loop"
 map_fixed_drive d "$drive_d"
 run_setup disk.log 'vendor=sun:type=jdk:version=1.2'
 if grep -q 'Found a JVM at  D:\\tools\\jdk1.2\\bin\\java.exe' <(tr -d '\r' <"$dir/disk.log"); then
-    pass "drive scan: a JDK on drive D"; else fail "drive scan: a JDK on drive D" "$(tr -d '\r' <"$dir/disk.log" | tail -5)"; fi
+    pass "drive scan: a JDK on drive D, past links to ancestors"; else fail "drive scan: a JDK on drive D" "$(tr -d '\r' <"$dir/disk.log" | tail -5)"; fi
 expect_record "drive scan: verified once" \
     "D:\\tools\\jdk1.2\\bin\\java.exe  -classpath \"D:\\tools\\jdk1.2\\bin\\..\\lib\\classes.zip;$win_temp\" Verify"
 

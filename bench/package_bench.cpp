@@ -7,7 +7,6 @@
 // bytes in use during one load and extraction against the package size.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <new>
 #include <cstdio>
@@ -16,6 +15,7 @@
 
 #include "app/launcher_app.h"
 #include "app/process_windows.h"
+#include "bench/bench_clock.h"
 #include "package/pe_image.h"
 #include "ui/file_source.h"
 
@@ -46,17 +46,8 @@ void operator delete(void* pointer, size_t) noexcept { operator delete(pointer);
 
 namespace {
 
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&counter);
-    return double(counter.QuadPart) / double(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using tarnwick::bench::Median;
+using tarnwick::bench::Now;
 
 std::string TempPath(const char* name) {
     char folder[MAX_PATH] = {};

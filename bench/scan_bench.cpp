@@ -8,7 +8,6 @@
 // entered twice.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -16,22 +15,14 @@
 
 #include "app/log_sink.h"
 #include "app/texts.h"
+#include "bench/bench_clock.h"
 #include "jvmsearch/jvm_search.h"
 #include "jvmsearch/windows_machine.h"
 
 namespace {
 
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&counter);
-    return double(counter.QuadPart) / double(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using tarnwick::bench::Median;
+using tarnwick::bench::Now;
 
 class NoLog final : public tarnwick::LogSink {
   public:

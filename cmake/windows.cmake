@@ -78,10 +78,12 @@ set_source_files_properties(tests/wine/windows_machine_test.cpp PROPERTIES
 
 # Benchmarks, run under Wine by bench/run.sh.
 add_executable(package_bench bench/package_bench.cpp)
+target_include_directories(package_bench PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(package_bench PRIVATE tarnwick_win)
 target_link_options(package_bench PRIVATE ${TARNWICK_STATIC_LINK})
 target_compile_options(package_bench PRIVATE ${TARNWICK_WARNINGS})
 add_executable(scan_bench bench/scan_bench.cpp)
+target_include_directories(scan_bench PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(scan_bench PRIVATE tarnwick_win)
 target_link_options(scan_bench PRIVATE ${TARNWICK_STATIC_LINK})
 target_compile_options(scan_bench PRIVATE ${TARNWICK_WARNINGS})

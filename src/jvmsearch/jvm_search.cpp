@@ -22,6 +22,14 @@ std::string KeyVersion(const std::string& version) {
     return second == std::string::npos ? version : version.substr(0, second);
 }
 
+void Fill(JvmDescriptor& d, const std::string& home, std::string libs, const std::string& executable,
+          const char* type) {
+    d.home = home;
+    d.libs = std::move(libs);
+    d.bin = executable;
+    d.type = type;
+}
+
 std::vector<std::string> VersionsToTry(const std::string& keyVersion,
                                        std::initializer_list<const char*> whenNone) {
     if (!keyVersion.empty()) return {keyVersion};
@@ -353,26 +361,22 @@ bool JvmSearch::VerifyJvm(JvmCriterion& criterion, JvmDescriptor& candidate) {
 
 void JvmSearch::FillDevKitDescriptor(JvmDescriptor& d, const std::string& home,
                                      const std::string& executable) {
-    d.home = home;
-    d.libs = ComposeJdkClassPath(home, [this](const std::string& p) { return machine_.FileExists(p); });
-    d.bin = executable;
-    d.type = "jdk";
+    Fill(d, home, ComposeJdkClassPath(home, LibraryProbe()), executable, "jdk");
 }
 
 void JvmSearch::FillRuntimeDescriptor(JvmDescriptor& d, const std::string& home,
                                       const std::string& executable) {
-    d.home = home;
-    d.libs = ComposeJreClassPath(home, [this](const std::string& p) { return machine_.FileExists(p); });
-    d.bin = executable;
-    d.type = "jre";
+    Fill(d, home, ComposeJreClassPath(home, LibraryProbe()), executable, "jre");
 }
 
 void JvmSearch::FillJviewDescriptor(JvmDescriptor& d, const std::string& home,
                                     const std::string& executable) {
-    d.home = home;
-    d.libs.clear();
-    d.bin = executable;
-    d.type = "jview";
+    // jview brings its own classes: no library class path.
+    Fill(d, home, std::string(), executable, "jview");
+}
+
+FileProbe JvmSearch::LibraryProbe() {
+    return [this](const std::string& path) { return machine_.FileExists(path); };
 }
 
 void JvmSearch::SearchLogLine(const JvmCriterion& c, const char* place) {

@@ -14,6 +14,7 @@
 #include "app/log_sink.h"
 #include "app/texts.h"
 #include "jvmsearch/jvm_criterion.h"
+#include "jvmlaunch/java_command.h"
 #include "jvmsearch/machine.h"
 
 namespace tarnwick {
@@ -79,6 +80,8 @@ class JvmSearch {
     void FillDevKitDescriptor(JvmDescriptor& d, const std::string& home, const std::string& executable);
     void FillRuntimeDescriptor(JvmDescriptor& d, const std::string& home, const std::string& executable);
     void FillJviewDescriptor(JvmDescriptor& d, const std::string& home, const std::string& executable);
+    // Asks the machine whether a JVM's library file exists.
+    FileProbe LibraryProbe();
 
     void SearchLogLine(const JvmCriterion& c, const char* place);
     void NotFoundLogLine();

@@ -148,11 +148,7 @@ bool JvmSearch::FindRuntimeInRegistry(JvmCriterion& c, SearchResults& list, cons
         // The value is used as read: a trailing backslash doubles before "bin".
         std::string executable = home + "\\bin\\jre.exe";
         if (!machine_.FileExists(executable)) executable = home + "\\bin\\java.exe";
-        if (machine_.FileExists(executable)) {
-            JvmDescriptor d;
-            FillRuntimeDescriptor(d, home, executable);
-            found = TryCandidate(c, d, list);
-        }
+        found = TryExecutable(c, list, home, executable, JvmKind::Runtime);
     }
     if (!found) NotFoundLogLine();
     return found;
@@ -160,16 +156,9 @@ bool JvmSearch::FindRuntimeInRegistry(JvmCriterion& c, SearchResults& list, cons
 
 bool JvmSearch::FindDevKitInRegistry(JvmCriterion& c, SearchResults& list, const std::string& key) {
     SearchLogLine(c, "in Registry");
-    bool found = false;
     std::string home;
-    if (machine_.ReadRegistryString(key, kJavaHome, &home)) {
-        const std::string executable = home + "\\bin\\java.exe";
-        if (machine_.FileExists(executable)) {
-            JvmDescriptor d;
-            FillDevKitDescriptor(d, home, executable);
-            found = TryCandidate(c, d, list);
-        }
-    }
+    const bool found = machine_.ReadRegistryString(key, kJavaHome, &home) &&
+                       TryExecutable(c, list, home, home + "\\bin\\java.exe", JvmKind::DevKit);
     if (!found) NotFoundLogLine();
     return found;
 }
@@ -179,13 +168,7 @@ bool JvmSearch::FindRuntimeInDefaultFolder(JvmCriterion& c, SearchResults& list,
     SearchLogLine(c, "in the default install folder");
     // The version as given, not cut to two parts: "...\jre\1.1.8".
     const std::string home = SystemDriveRoot() + "Program Files\\" + vendorFolder + c.version;
-    const std::string executable = home + "\\bin\\jre.exe";
-    bool found = false;
-    if (machine_.FileExists(executable)) {
-        JvmDescriptor d;
-        FillRuntimeDescriptor(d, home, executable);
-        found = TryCandidate(c, d, list);
-    }
+    const bool found = TryExecutable(c, list, home, home + "\\bin\\jre.exe", JvmKind::Runtime);
     if (!found) NotFoundLogLine();
     return found;
 }
@@ -193,15 +176,21 @@ bool JvmSearch::FindRuntimeInDefaultFolder(JvmCriterion& c, SearchResults& list,
 bool JvmSearch::FindDevKitInDefaultFolder(JvmCriterion& c, SearchResults& list) {
     SearchLogLine(c, "default install folder");
     const std::string home = SystemDriveRoot() + "JDK" + c.version;
-    const std::string executable = home + "\\bin\\java.exe";
-    bool found = false;
-    if (machine_.FileExists(executable)) {
-        JvmDescriptor d;
-        FillDevKitDescriptor(d, home, executable);
-        found = TryCandidate(c, d, list);
-    }
+    const bool found = TryExecutable(c, list, home, home + "\\bin\\java.exe", JvmKind::DevKit);
     if (!found) NotFoundLogLine();
     return found;
+}
+
+bool JvmSearch::TryExecutable(JvmCriterion& c, SearchResults& list, const std::string& home,
+                              const std::string& executable, JvmKind kind) {
+    if (!machine_.FileExists(executable)) return false;
+    JvmDescriptor d;
+    if (kind == JvmKind::Runtime) {
+        FillRuntimeDescriptor(d, home, executable);
+    } else {
+        FillDevKitDescriptor(d, home, executable);
+    }
+    return TryCandidate(c, d, list);
 }
 
 bool JvmSearch::FindInPath(JvmCriterion& c, const std::string& name, SearchResults& list,

@@ -73,6 +73,10 @@ class JvmSearch {
                     std::vector<std::string>& cache, bool filled);
     bool FindOnDisks(JvmCriterion& c, const std::string& name, SearchResults& list);
     bool FindJview(JvmCriterion& c, SearchResults& list);
+    enum class JvmKind { Runtime, DevKit };
+    // Verifies the JVM at `executable` when that file exists.
+    bool TryExecutable(JvmCriterion& c, SearchResults& list, const std::string& home,
+                       const std::string& executable, JvmKind kind);
     bool TryCandidateList(JvmCriterion& c, const std::string& name,
                           const std::vector<std::string>& candidates, SearchResults& list);
     bool TryCandidate(JvmCriterion& c, JvmDescriptor& d, SearchResults& list);

@@ -81,6 +81,8 @@ add_test(NAME windows.imports
          COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${WINDOWS_BUILD_DIR}/launcher.exe)
 add_wine_test(e2e.launcher_log ${CMAKE_SOURCE_DIR}/tests/e2e/launcher_log_test.sh
               ${WINDOWS_BUILD_DIR}/launcher.exe $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java)
+# One of its runs searches the whole drive C, where other tests put JVMs.
+set_tests_properties(e2e.launcher_log PROPERTIES RUN_SERIAL TRUE)
 add_wine_test(e2e.package ${CMAKE_SOURCE_DIR}/tests/e2e/package_test.sh
               ${WINDOWS_BUILD_DIR}/launcher.exe ${WINDOWS_BUILD_DIR}/window_watcher.exe
               $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java

@@ -26,6 +26,7 @@ export WINEPATH_RECORD="$record"
 
 # Leaves the machine as it was: no keys, no stand-ins, no extra drive.
 clean() {
+    remove_stray_jvms
     reg_delete 'Software\JavaSoft' >/dev/null 2>&1
     rm -rf "$dir/jvms" "$(drive_c)/Program Files/JavaSoft" "$host_windows/jview.exe" "$host_windows/jvm.properties"
     unmap_drive d >/dev/null 2>&1

@@ -48,6 +48,14 @@ expect_no_file() {
     if [ -e "$2" ]; then fail "$1" "unexpected file $2"; else pass "$1"; fi
 }
 
+# Stand-in JVMs that other tests left on drive C would answer a drive scan.
+remove_stray_jvms() {
+    local windows
+    windows=$(winepath -u "$(wine cmd /c 'echo %windir%' 2>/dev/null | tr -d '\r')" 2>/dev/null)
+    find "$(drive_c)" -path "$windows" -prune -o \( -iname java.exe -o -iname jre.exe \) -type f \
+        -print0 | xargs -0 rm -f
+}
+
 e2e_summary() {
     echo "$E2E_PASSES passed, $E2E_FAILURES failed"
     [ "$E2E_FAILURES" -eq 0 ]

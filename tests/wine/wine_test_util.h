@@ -86,7 +86,12 @@ class ScratchFolder {
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                     Remove(full);
                 } else {
-                    ::DeleteFileA(full.c_str());
+                    // A child that was just ended may still hold its exe
+                    // for a moment; left behind, a stand-in JVM would be
+                    // found by the drive scans of later tests.
+                    for (int attempt = 0; attempt < 50 && !::DeleteFileA(full.c_str()); ++attempt) {
+                        ::Sleep(100);
+                    }
                 }
             } while (::FindNextFileA(find, &found));
             ::FindClose(find);

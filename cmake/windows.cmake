@@ -7,6 +7,7 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src -c 65001")
 add_library(tarnwick_win STATIC
     src/app/ansi_text.cpp
     src/app/install_log.cpp
+    src/app/installer_launch.cpp
     src/app/jvm_search_step.cpp
     src/app/launcher_app.cpp
     src/app/launcher_main.cpp

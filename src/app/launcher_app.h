@@ -37,6 +37,8 @@ class LauncherApp {
     bool InstallBundledJvm();
     bool RunBundledJvmInstaller();
     bool VerifyAndLaunch();
+    bool VerifyChosenJvm();
+    bool LaunchInstaller();
     // Deletes the temporary files this run wrote, frees the package buffers
     // and closes the log.
     void Teardown();

@@ -7,6 +7,5 @@ namespace tarnwick {
 bool LauncherApp::InstallBundledJvm() { return false; }
 bool LauncherApp::RunBundledJvmInstaller() { return false; }
 bool LauncherApp::BrowseForJvm() { return false; }
-bool LauncherApp::VerifyAndLaunch() { return false; }
 
 }  // namespace tarnwick

@@ -55,9 +55,10 @@ expect_search() {
         fail "$name" "want: $(printf '%s' "$want" | visible)" "got:  $(printf '%s' "$got" | visible)"; fi
 }
 
+# The first command line recorded: the verification during the search.
 expect_record() {
     local name=$1 want=$2 got
-    got=$(tr -d '\r' <"$record" 2>/dev/null)
+    got=$(tr -d '\r' <"$record" 2>/dev/null | head -n 1)
     if [ "$got" = "$want" ]; then pass "$name"; else fail "$name" "want: $want" "got:  $got"; fi
 }
 
@@ -65,7 +66,10 @@ searching() { printf '\r\n\tSearching a JVM that matches the criteria  (Vendor=%
 deleting="${CRLF}Deleting file  $win_temp\\Verify.class...${CRLF}${CRLF}Deleting file  $win_temp\\Installer.class...${CRLF}"
 # The summary, the found line and the deletions; ends in CR LF, so callers
 # add the LF that command substitution drops.
-found_tail() { printf '%s%s Passed\r\nFound a JVM at  %s\r\n%s' "$(searching "$1" "$2" "$3")..." "$4" "$4" "$deleting"; }
+found_tail() {
+    printf '%s%s Passed\r\nFound a JVM at  %s\r\n\r\nLaunching  %s Using JVM %s\r\n%s' \
+        "$(searching "$1" "$2" "$3")..." "$4" "$4" "$win_temp\\Installer.class" "$4" "$deleting"
+}
 
 # --- a runtime registry key whose folder has bin\jre.exe and libraries
 clean
@@ -76,8 +80,12 @@ reg_set_java_home 'Software\JavaSoft\Java Runtime Environment\1.2' "$home"
 run_setup reg.log 'vendor=sun:type=jre:version=1.2'
 expect_search "runtime key: the whole search trace" reg.log \
 "${CRLF}$(searching sun 1.2 jre) in the Registry...${CRLF}"$'\t'"Verifying JVM  $home\\bin\\jre.exe...Passed.$(found_tail sun 1.2 jre "$home\\bin\\jre.exe")"$'\n'
-expect_record "runtime key: the verification command line" \
-    "$home\\bin\\jre.exe  -cp \"$home\\lib\\rt.jar;$home\\lib\\i18n.jar;$win_temp\" Verify"
+cp_line="$home\\bin\\jre.exe  -cp \"$home\\lib\\rt.jar;$home\\lib\\i18n.jar;$win_temp\""
+expect_record "runtime key: the verification command line" "$cp_line Verify"
+got=$(tr -d '\r' <"$record")
+want="$cp_line Verify"$'\n'"$cp_line Verify"$'\n'"$cp_line Installer"
+if [ "$got" = "$want" ]; then pass "verified in the search, again before the launch, then launched"; else
+    fail "verified in the search, again before the launch, then launched" "want: $want" "got:  $got"; fi
 
 # --- a runtime key whose folder has only bin\java.exe
 clean
@@ -147,6 +155,16 @@ run_setup jview.log 'vendor=microsoft:type=jview:version=1.1'
 if grep -qF "Found a JVM at  $windows\\jview.exe" <(tr -d '\r' <"$dir/jview.log"); then
     pass "jview in the Windows folder"; else fail "jview in the Windows folder" "$(tr -d '\r' <"$dir/jview.log" | tail -5)"; fi
 expect_record "jview takes /cp:p" "$windows\\jview.exe  /cp:p \"$windows\\..\\lib\\classes.zip;$win_temp\" Verify"
+
+# --- nosearch: "java.exe" as the system finds it, without a class path
+clean
+install_stand_in_jvm "$dir/jvms/onpath" java.exe 1.2.2 http://java.sun.com/
+(cd "$dir" && run_with_path "$win_dir\\jvms\\onpath" "$win_dir\\setup.exe" -silent -log nosearch.log -logall -nosearch)
+got=$(tr -d '\r' <"$record" 2>/dev/null)
+if [ "$got" = "java.exe  Verify"$'\n'"java.exe  Installer" ]; then pass "nosearch: java.exe from PATH, verified, then launched"; else
+    fail "nosearch: java.exe from PATH, verified, then launched" "got: $got"; fi
+if grep -qF "Launching  $win_temp\\Installer.class Using JVM java.exe" <(tr -d '\r' <"$dir/nosearch.log"); then
+    pass "nosearch: the launch is logged"; else fail "nosearch: the launch is logged" "$(tr -d '\r' <"$dir/nosearch.log")"; fi
 
 # --- candidates that fail verification, each kind
 for mode in silent stderr fail flood wrongvendor; do

@@ -93,10 +93,12 @@ run_setup -silent -log c.log "${given[@]}" -searchcriteria
 expect_log "searchcriteria without a value: section 3 is not read, any JVM will do" "$dir/c.log" "$summary_any"
 
 run_setup -silent -log j.log "${given[@]}" -jvm 'C:\j\bin\java.exe'
-expect_log "a jvm option skips the search" "$dir/j.log" ""
+validation 'C:\j\bin\java.exe'
+expect_log "a jvm option skips the search; a JVM that cannot start fails its verification" "$dir/j.log" "$LINE"
 
 run_setup -silent -log n.log "${given[@]}" -nosearch
-expect_log "nosearch skips the search" "$dir/n.log" ""
+validation 'java.exe'
+expect_log "nosearch runs java.exe as the system finds it (none here)" "$dir/n.log" "$LINE"
 
 run_setup /SILENT /LOG "quoted name.log" /VERIFY bad.class
 validation "$win_dir\\bad.class"

@@ -6,6 +6,7 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src -c 65001")
 # The Win32 shell around the core.
 add_library(tarnwick_win STATIC
     src/app/ansi_text.cpp
+    src/app/bundled_jvm.cpp
     src/app/install_log.cpp
     src/app/installer_launch.cpp
     src/app/jvm_search_step.cpp

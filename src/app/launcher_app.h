@@ -35,6 +35,7 @@ class LauncherApp {
     bool ExtractJavaArchive();
     bool ExtractSearchCriteria();
     bool InstallBundledJvm();
+    bool ExtractBundledJvmInstaller();
     bool RunBundledJvmInstaller();
     bool VerifyAndLaunch();
     bool VerifyChosenJvm();

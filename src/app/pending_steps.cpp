@@ -4,8 +4,6 @@
 
 namespace tarnwick {
 
-bool LauncherApp::InstallBundledJvm() { return false; }
-bool LauncherApp::RunBundledJvmInstaller() { return false; }
 bool LauncherApp::BrowseForJvm() { return false; }
 
 }  // namespace tarnwick

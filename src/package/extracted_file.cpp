@@ -27,4 +27,25 @@ WriteOutcome WriteExtractedFile(const std::string& path, const uint8_t* data, si
     return WriteOutcome::Written;
 }
 
+bool HoldForRunning(const std::string& path, const std::vector<uint8_t>& written, ScopedHandle* held) {
+    held->Close();
+    ScopedHandle reader(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!reader.IsValid()) return false;
+    LARGE_INTEGER size;
+    if (!::GetFileSizeEx(reader.Get(), &size) || static_cast<uint64_t>(size.QuadPart) != written.size()) {
+        return false;
+    }
+    std::vector<uint8_t> bytes(written.size());
+    DWORD read = 0;
+    if (!bytes.empty() && (!::ReadFile(reader.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read,
+                                       nullptr) ||
+                           read != bytes.size())) {
+        return false;
+    }
+    if (bytes != written) return false;
+    *held = std::move(reader);
+    return true;
+}
+
 }  // namespace tarnwick

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ui/scoped_handle.h"
 
@@ -21,5 +22,12 @@ enum class WriteOutcome { Written, NotCreated, ShortWrite };
 // change or replace it while the launcher and its JVMs read it.
 WriteOutcome WriteExtractedFile(const std::string& path, const uint8_t* data, size_t size,
                                 size_t chunkSize, ScopedHandle* held);
+
+// Windows starts no program that is open for writing, so before a written
+// file is run, `held` trades its handle for one that reads only and still
+// lets nobody write or delete. The bytes are compared once that handle holds
+// the file: whatever could slip in between cannot run. False when the file
+// cannot be held or is not what was written.
+bool HoldForRunning(const std::string& path, const std::vector<uint8_t>& written, ScopedHandle* held);
 
 }  // namespace tarnwick

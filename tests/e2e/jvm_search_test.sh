@@ -14,10 +14,12 @@ win_dir='C:\e2e\search'
 dir="$(drive_c)/e2e/search"
 rm -rf "$dir"
 mkdir -p "$dir"
-"$tarnpack" build -o "$dir/setup.exe" --launcher "$launcher" --archive "$classes/Installer.class" \
+pack_sample_archive "$tarnpack" "$classes" "$dir/Installer.class"
+"$tarnpack" build -o "$dir/setup.exe" --launcher "$launcher" --archive "$dir/Installer.class" \
     --verify "$classes/Verify.class" --criteria 'vendor=sun:type=jre:version=1.2' >/dev/null ||
     { fail "tarnpack build" "exit $?"; e2e_summary; exit 1; }
 win_temp=$(wine cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r')
+temp=$(wine_temp_dir)
 windows=$(wine cmd /c 'echo %windir%' 2>/dev/null | tr -d '\r')
 host_windows=$(winepath -u "$windows" 2>/dev/null)
 record="$dir/jvm-record.txt"
@@ -165,6 +167,38 @@ if [ "$got" = "java.exe  Verify"$'\n'"java.exe  Installer" ]; then pass "nosearc
     fail "nosearch: java.exe from PATH, verified, then launched" "got: $got"; fi
 if grep -qF "Launching  $win_temp\\Installer.class Using JVM java.exe" <(tr -d '\r' <"$dir/nosearch.log"); then
     pass "nosearch: the launch is logged"; else fail "nosearch: the launch is logged" "$(tr -d '\r' <"$dir/nosearch.log")"; fi
+
+# --- no JVM anywhere: the JVM installer shipped in the package is run
+# without asking (silent), and the second search finds what it installed
+clean
+cp "$stand_in" "$dir/jvm-setup.exe"
+"$tarnpack" archive -o "$dir/Bundled.class" --class "$classes/Installer.class" \
+    --bundled-jvm "$dir/jvm-setup.exe" >/dev/null
+"$tarnpack" build -o "$dir/bundled.exe" --launcher "$launcher" --archive "$dir/Bundled.class" \
+    --verify "$classes/Verify.class" --criteria 'vendor=sun:type=jre:version=1.2' >/dev/null
+installed='C:\Program Files\JavaSoft\jre\1.2\bin\jre.exe'
+(cd "$dir" && TARNWICK_STAND_IN_INSTALL_TO='C:\Program Files\JavaSoft\jre\1.2\bin' \
+    timeout 120 wine "$win_dir\\bundled.exe" -silent -log bundled.log -logall)
+log=$(tr -d '\r' <"$dir/bundled.log")
+want_lines=(
+    $'\tSearch for JVM failed  '
+    "Extracting file  $win_temp\\jvm-setup.exe..."
+    "Launching  JVM Installer  $win_temp\\jvm-setup.exe..."
+    "Searching  after installing JVM "
+    "Found a JVM at  $installed"
+    "Launching  $win_temp\\Bundled.class Using JVM $installed"
+    "Deleting file  $win_temp\\Verify.class..."
+    "Deleting file  $win_temp\\Bundled.class..."
+    "Deleting file  $win_temp\\jvm-setup.exe..."
+)
+got_lines=$(grep -xF -f <(printf '%s\n' "${want_lines[@]}") <<<"$log")
+if [ "$got_lines" = "$(printf '%s\n' "${want_lines[@]}")" ]; then
+    pass "the shipped JVM is installed, found by the second search and used"; else
+    fail "the shipped JVM is installed, found by the second search and used" "$log"; fi
+expect_no_file "the JVM installer is deleted at exit" "$temp/jvm-setup.exe"
+got=$(tr -d '\r' <"$record" 2>/dev/null | head -n 1)
+if [ "$got" = "$win_temp\\jvm-setup.exe" ]; then pass "the JVM installer runs without arguments"; else
+    fail "the JVM installer runs without arguments" "got: $got"; fi
 
 # --- candidates that fail verification, each kind
 for mode in silent stderr fail flood wrongvendor; do

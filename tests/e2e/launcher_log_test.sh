@@ -13,10 +13,13 @@ win_dir='C:\e2e\launcher log'
 dir="$(drive_c)/e2e/launcher log"
 rm -rf "$dir"
 mkdir -p "$dir/sub"
-"$tarnpack" build -o "$dir/setup.exe" --launcher "$launcher" --archive "$classes/Installer.class" \
+pack_sample_archive "$tarnpack" "$classes" "$dir/Installer.class"
+"$tarnpack" build -o "$dir/setup.exe" --launcher "$launcher" --archive "$dir/Installer.class" \
     --verify "$classes/Verify.class" --criteria 'vendor=none:version=1.4' >/dev/null ||
     { fail "tarnpack build" "exit $?"; e2e_summary; exit 1; }
-printf '\xca\xfe\xba\xbe\x00\x00\x00\x34' >"$dir/good.class"
+# A real class with a resource table: valid, and readable when a run that
+# found no JVM looks into it for a shipped one.
+cp "$dir/Installer.class" "$dir/good.class"
 printf 'not a class' >"$dir/bad.class"
 printf '\xca\xfe\xba' >"$dir/short.class"
 cp "$dir/bad.class" "$dir/sub/bad.class"

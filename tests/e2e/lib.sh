@@ -48,6 +48,17 @@ expect_no_file() {
     if [ -e "$2" ]; then fail "$1" "unexpected file $2"; else pass "$1"; fi
 }
 
+# pack_sample_archive TARNPACK CLASSES_DIR OUT: the sample installer with a
+# small resource table, as installer authors pack it. (A bare class has no
+# table, and a run that finds no JVM reads the table for a shipped JVM.)
+pack_sample_archive() {
+    local notes
+    notes="$(mktemp -d)/readme.txt"
+    printf 'sample resource\r\n' >"$notes"
+    "$1" archive -o "$3" --class "$2/Installer.class" --section Docs "$notes" >/dev/null
+    rm -rf "$(dirname "$notes")"
+}
+
 # Stand-in JVMs that other tests left on drive C would answer a drive scan.
 remove_stray_jvms() {
     local windows

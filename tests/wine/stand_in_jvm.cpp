@@ -26,6 +26,10 @@
 //                flood    prints the letters a to z over and over on
 //                         standard output, for ever or, with flood.bytes
 //                         set, that many bytes and then exit code 0
+//
+// Started without any argument while TARNWICK_STAND_IN_INSTALL_TO names a
+// folder, it plays a JVM installer instead: it copies itself there as
+// jre.exe with a jvm.properties of its defaults, and exits with code 0.
 #include <windows.h>
 
 #include <cstdlib>
@@ -240,11 +244,35 @@ int Flood(const std::string& bytesSetting) {
     return 0;
 }
 
+// Creates `folder` and the folders above it that are missing.
+void CreateFolders(const std::string& folder) {
+    for (size_t slash = folder.find('\\', 3); slash != std::string::npos; slash = folder.find('\\', slash + 1)) {
+        ::CreateDirectoryA(folder.substr(0, slash).c_str(), nullptr);
+    }
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+}
+
+int InstallSelf(const std::string& folder) {
+    CreateFolders(folder);
+    if (!::CopyFileA(OwnPath().c_str(), (folder + "\\jre.exe").c_str(), FALSE)) return 4;
+    HANDLE file = ::CreateFileA((folder + "\\jvm.properties").c_str(), GENERIC_WRITE, 0, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 4;
+    const char text[] = "version=1.2.2\r\nvendor.url=http://java.sun.com/\r\n";
+    DWORD written = 0;
+    ::WriteFile(file, text, sizeof text - 1, &written, nullptr);
+    ::CloseHandle(file);
+    return 0;
+}
+
 }  // namespace
 
 int main() {
     const std::string commandLine = ::GetCommandLineA();
     AppendToRecord(commandLine);
+
+    const std::string installTo = Environment("TARNWICK_STAND_IN_INSTALL_TO");
+    if (!installTo.empty() && Parse(commandLine).className.empty()) return InstallSelf(installTo);
 
     const std::map<std::string, std::string> settings = ReadSettings();
     const std::string& mode = settings.at("mode");

@@ -1,0 +1,103 @@
+// Installing a JVM that ships in the package: the first resource marked 1 in
+// the archive's "BundledVMInstallers" section is written into the temporary
+// folder and run; the run sequence then searches once more.
+#include <windows.h>
+
+#include "app/launcher_app.h"
+#include "app/process_flags.h"
+#include "app/process_windows.h"
+#include "package/extracted_file.h"
+#include "package/java_archive.h"
+#include "package/temp_folder.h"
+#include "resources/resource_ids.h"
+#include "ui/progress_dialog.h"
+#include "ui/run_process.h"
+
+namespace tarnwick {
+namespace {
+
+void SendToProgress(bool silent, UINT message) {
+    if (!silent && ProgressWindow != nullptr) ::SendMessageA(ProgressWindow, message, 0, 0);
+}
+
+}  // namespace
+
+bool LauncherApp::InstallBundledJvm() {
+    // Interactive runs ask first; until the consent dialog exists nothing is
+    // installed without asking.
+    if (!silent) return false;
+    return ExtractBundledJvmInstaller();
+}
+
+bool LauncherApp::ExtractBundledJvmInstaller() {
+    SetStatusText(IDS_STATUS_INSTALLING_JVM);
+    JavaArchive archive(files, texts, log);
+    if (!archive.ReadArchive(archivePath)) {
+        ShowErrorBox(ProgressWindow, IDS_INVALID_EXECUTABLE, title);
+        return false;
+    }
+    const ArchiveResource* installer = nullptr;
+    for (const ArchiveResource& resource : archive.Section("BundledVMInstallers").resources) {
+        if (resource.flag == 1) {
+            installer = &resource;
+            break;
+        }
+    }
+    // Nothing to install: the installer start that follows fails.
+    if (installer == nullptr) return true;
+
+    std::string folder;
+    if (!TempFolderWithSpace(installer->size, &folder)) {
+        WriteLogLine(log, "\r\n%s %s %s (%d)\r\n",
+                     {LoadText(IDS_NOT_ENOUGH_SPACE), installer->name, LoadText(IDS_OF_SIZE),
+                      static_cast<int32_t>(installer->size)});
+        ShowErrorBox(ProgressWindow, IDS_NO_DISK_SPACE, title);
+        return false;
+    }
+    const std::string target = folder + installer->name;
+    if (LogAll) WriteLogLine(log, "\r\n%s %s...\r\n", {LoadText(IDS_EXTRACTING_FILE), target});
+
+    // The size comes from the archive: it must lie inside the file before a
+    // buffer of that size is made.
+    bool read = installer->LiesInFile();
+    if (read) {
+        bundledInstallerData.assign(installer->size, 0);
+        read = installer->ReadData(files, bundledInstallerData.data());
+    }
+    const WriteOutcome written =
+        read ? WriteExtractedFile(target, bundledInstallerData.data(), bundledInstallerData.size(),
+                                  bundledInstallerData.size(), &bundledInstallerFile)
+             : WriteOutcome::NotCreated;
+    if (written == WriteOutcome::ShortWrite) {
+        WriteLogLine(log, "\r\n%s %s %s ...\r\n",
+                     {LoadText(IDS_ERROR_OCCURED_WHILE), LoadText(IDS_EXTRACTING_FILE), target});
+        return false;
+    }
+    // Windows will not start a program that is open for writing: the file is
+    // held for reading only from here on, and checked once held, so what
+    // runs is what was written.
+    if (written == WriteOutcome::NotCreated ||
+        !HoldForRunning(target, bundledInstallerData, &bundledInstallerFile)) {
+        WriteLogLine(log, "%s %s %s\r\n", {LoadText(IDS_CORRUPTED), LoadText(IDS_JVM_INSTALLER), target});
+        ShowErrorBox(ProgressWindow, IDS_INVALID_EXECUTABLE, title);
+        return false;
+    }
+    bundledInstallerPath = target;
+    bundledInstallerExtracted = true;
+    return true;
+}
+
+bool LauncherApp::RunBundledJvmInstaller() {
+    SendToProgress(silent, WM_HIDEPROGRESS);
+    if (LogAll) {
+        WriteLogLine(log, "\r\n%s %s %s...\r\n",
+                     {LoadText(IDS_LAUNCHING), LoadText(IDS_JVM_INSTALLER), bundledInstallerPath});
+    }
+    // Its exit code does not matter: the search that follows tells.
+    const bool ran = !bundledInstallerPath.empty() &&
+                     RunProcess(bundledInstallerPath, "", /*wait=*/true, /*hidden=*/false, /*forceShow=*/true);
+    SendToProgress(silent, WM_SHOWPROGRESS);
+    return ran;
+}
+
+}  // namespace tarnwick

@@ -40,8 +40,9 @@ tr -d '\r' <"$demo/setup.log"
 echo
 echo "---"
 echo "The launcher read its package, wrote Verify.class and Installer.class into"
-echo "the temporary folder, took the criteria and began the JVM search; at exit it"
-echo "deleted the two files again. What the archive carries:"
+echo "the temporary folder and searched every place for a JVM matching the"
+echo "criteria. This Wine prefix has none, and the package ships none, so the run"
+echo "ended there; at exit it deleted the two files again. What the archive carries:"
 step "$tarnpack" list "$demo/Installer.class"
 
 echo

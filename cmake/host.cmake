@@ -80,7 +80,8 @@ add_wine_test(wine.unit ${WINDOWS_BUILD_DIR}/tarnwick_wine_tests.exe)
 add_test(NAME windows.imports
          COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${WINDOWS_BUILD_DIR}/launcher.exe)
 add_wine_test(e2e.launcher_log ${CMAKE_SOURCE_DIR}/tests/e2e/launcher_log_test.sh
-              ${WINDOWS_BUILD_DIR}/launcher.exe $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java)
+              ${WINDOWS_BUILD_DIR}/launcher.exe $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java
+              ${WINDOWS_BUILD_DIR}/window_watcher.exe)
 # One of its runs searches the whole drive C, where other tests put JVMs.
 set_tests_properties(e2e.launcher_log PROPERTIES RUN_SERIAL TRUE)
 add_wine_test(e2e.package ${CMAKE_SOURCE_DIR}/tests/e2e/package_test.sh
@@ -97,3 +98,7 @@ add_wine_test(e2e.jvm_search ${CMAKE_SOURCE_DIR}/tests/e2e/jvm_search_test.sh
               ${WINDOWS_BUILD_DIR}/launcher.exe $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java
               ${WINDOWS_BUILD_DIR}/stand_in_jvm.exe)
 set_tests_properties(e2e.jvm_search PROPERTIES RUN_SERIAL TRUE)
+add_wine_test(e2e.dialogs ${CMAKE_SOURCE_DIR}/tests/e2e/dialogs_test.sh
+              ${WINDOWS_BUILD_DIR}/launcher.exe ${WINDOWS_BUILD_DIR}/window_watcher.exe
+              $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${WINDOWS_BUILD_DIR}/stand_in_jvm.exe)
+set_tests_properties(e2e.dialogs PROPERTIES RUN_SERIAL TRUE)

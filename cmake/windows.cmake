@@ -6,13 +6,13 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src -c 65001")
 # The Win32 shell around the core.
 add_library(tarnwick_win STATIC
     src/app/ansi_text.cpp
+    src/app/browse_step.cpp
     src/app/bundled_jvm.cpp
     src/app/install_log.cpp
     src/app/installer_launch.cpp
     src/app/jvm_search_step.cpp
     src/app/launcher_app.cpp
     src/app/launcher_main.cpp
-    src/app/pending_steps.cpp
     src/app/process_windows.cpp
     src/app/string_table.cpp
     src/jvmsearch/windows_machine.cpp
@@ -20,7 +20,9 @@ add_library(tarnwick_win STATIC
     src/package/extraction.cpp
     src/package/package_loading.cpp
     src/package/temp_folder.cpp
+    src/ui/browse_jvm_dialog.cpp
     src/ui/center_window.cpp
+    src/ui/consent_dialogs.cpp
     src/ui/file_exists.cpp
     src/ui/file_source.cpp
     src/ui/modal_dialog.cpp

@@ -10,22 +10,19 @@
 #include "package/java_archive.h"
 #include "package/temp_folder.h"
 #include "resources/resource_ids.h"
+#include "ui/consent_dialogs.h"
 #include "ui/progress_dialog.h"
 #include "ui/run_process.h"
 
 namespace tarnwick {
-namespace {
-
-void SendToProgress(bool silent, UINT message) {
-    if (!silent && ProgressWindow != nullptr) ::SendMessageA(ProgressWindow, message, 0, 0);
-}
-
-}  // namespace
-
 bool LauncherApp::InstallBundledJvm() {
-    // Interactive runs ask first; until the consent dialog exists nothing is
-    // installed without asking.
-    if (!silent) return false;
+    if (!silent) {
+        SendProgressMessage(WM_HIDEPROGRESS);
+        const INT_PTR answer = ShowBundledJvmDialog(ProgressWindow, InstanceHandle);
+        SendProgressMessage(WM_SHOWPROGRESS);
+        // Cancel does not end the run: browsing for a JVM comes next.
+        if (answer != IDOK) return false;
+    }
     return ExtractBundledJvmInstaller();
 }
 
@@ -88,7 +85,7 @@ bool LauncherApp::ExtractBundledJvmInstaller() {
 }
 
 bool LauncherApp::RunBundledJvmInstaller() {
-    SendToProgress(silent, WM_HIDEPROGRESS);
+    SendProgressMessage(WM_HIDEPROGRESS);
     if (LogAll) {
         WriteLogLine(log, "\r\n%s %s %s...\r\n",
                      {LoadText(IDS_LAUNCHING), LoadText(IDS_JVM_INSTALLER), bundledInstallerPath});
@@ -96,7 +93,7 @@ bool LauncherApp::RunBundledJvmInstaller() {
     // Its exit code does not matter: the search that follows tells.
     const bool ran = !bundledInstallerPath.empty() &&
                      RunProcess(bundledInstallerPath, "", /*wait=*/true, /*hidden=*/false, /*forceShow=*/true);
-    SendToProgress(silent, WM_SHOWPROGRESS);
+    SendProgressMessage(WM_SHOWPROGRESS);
     return ran;
 }
 

@@ -36,7 +36,7 @@ bool LauncherApp::LaunchInstaller() {
                      {LoadText(IDS_LAUNCHING), archivePath, LoadText(IDS_USING_JVM), jvmPath});
     }
     // The installer's own windows take over; the dialog does not come back.
-    if (!silent && ProgressWindow != nullptr) ::SendMessageA(ProgressWindow, WM_HIDEPROGRESS, 0, 0);
+    SendProgressMessage(WM_HIDEPROGRESS);
     if (!RunProcess(jvmPath, arguments, /*wait=*/true, /*hidden=*/false, /*forceShow=*/false)) {
         WriteLogLine(log, "\r\n%s %s %s %s\r\n",
                      {LoadText(IDS_LAUNCHING), jvmPath, LoadText(IDS_USING_JVM), LoadText(IDS_FAILED)});

@@ -84,4 +84,9 @@ bool BuildJavaCommand(const std::string& executable, std::string classPath,
     return false;
 }
 
+std::string JvmHomeOf(const std::string& executable) {
+    const size_t bin = executable.rfind("\\bin");
+    return bin == std::string::npos ? executable : executable.substr(0, bin);
+}
+
 }  // namespace tarnwick

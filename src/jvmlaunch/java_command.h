@@ -45,4 +45,8 @@ std::string ComposeJreClassPath(const std::string& home, const FileProbe& exists
 bool BuildJavaCommand(const std::string& executable, std::string classPath,
                       const std::string& classLocation, std::string& args);
 
+// The home folder of a JVM executable: the path cut before its last "\bin"
+// (case-sensitive), or the whole path when it has none.
+std::string JvmHomeOf(const std::string& executable);
+
 }  // namespace tarnwick

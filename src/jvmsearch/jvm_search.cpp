@@ -36,13 +36,6 @@ std::vector<std::string> VersionsToTry(const std::string& keyVersion,
     return std::vector<std::string>(whenNone.begin(), whenNone.end());
 }
 
-// The home of an executable found along PATH or on a drive: the path cut
-// before its last "\bin", or the whole path without one.
-std::string HomeOf(const std::string& executable) {
-    const size_t bin = executable.rfind("\\bin");
-    return bin == std::string::npos ? executable : executable.substr(0, bin);
-}
-
 }  // namespace
 
 std::string JoinFolder(const std::string& folder, const std::string& name) {
@@ -299,10 +292,10 @@ bool JvmSearch::TryCandidateList(JvmCriterion& c, const std::string& name,
     for (const std::string& path : candidates) {
         JvmDescriptor d;
         if (name == "java.exe") {
-            FillDevKitDescriptor(d, HomeOf(path), path);
+            FillDevKitDescriptor(d, JvmHomeOf(path), path);
         } else if (name == "jre.exe") {
             if (path == windowsJre) continue;
-            FillRuntimeDescriptor(d, HomeOf(path), path);
+            FillRuntimeDescriptor(d, JvmHomeOf(path), path);
         } else {
             return false;
         }

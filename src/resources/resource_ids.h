@@ -70,3 +70,12 @@
 #define IDC_PROGRESS_NOTE 1002
 #define IDC_PROGRESS_BAR 1003
 #define IDC_PROGRESS_STATUS 1004
+#define IDD_BROWSE_JVM 101
+#define IDD_BUNDLED_JVM 105
+#define IDD_ABORT 106
+#define IDC_JVM_PATH 1000
+#define IDC_BROWSE 1001
+#define IDC_DOWNLOAD_NOTE 1002
+// Where the browse dialog's note sends users without a JVM: a page with free
+// JVM builds for Windows.
+#define JVM_DOWNLOAD_ADDRESS "https://adoptium.net/"

@@ -28,6 +28,10 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
 
 }  // namespace
 
+void SendProgressMessage(UINT message) {
+    if (ProgressWindow != nullptr) ::SendMessageA(ProgressWindow, message, 0, 0);
+}
+
 HWND CreateProgressDialog(HINSTANCE instance) {
     return ::CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr,
                                 &ProgressDialogProc, 0);

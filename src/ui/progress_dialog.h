@@ -9,6 +9,10 @@ namespace tarnwick {
 constexpr UINT WM_HIDEPROGRESS = WM_USER + 2001;
 constexpr UINT WM_SHOWPROGRESS = WM_USER + 2002;
 
+// Sends a private message to the progress dialog; nothing in silent mode,
+// where there is none.
+void SendProgressMessage(UINT message);
+
 // Creates the dialog (resource 103) hidden and records its status line.
 HWND CreateProgressDialog(HINSTANCE instance);
 

@@ -1,12 +1,12 @@
 #!/bin/bash
 # Runs the real launcher under Wine with the option combinations a user can
 # give and compares the install log it writes byte for byte.
-#   launcher_log_test.sh LAUNCHER.EXE TARNPACK JAVA_CLASSES_DIR
+#   launcher_log_test.sh LAUNCHER.EXE TARNPACK JAVA_CLASSES_DIR WINDOW_WATCHER.EXE
 # (under tests/wine/harness.sh run)
 set -u
 . "$(dirname "$0")/lib.sh"
 
-launcher=$1 tarnpack=$2 classes=$3
+launcher=$1 tarnpack=$2 classes=$3 watcher=$4
 CRLF=$'\r\n'
 # A base folder with a blank in it: relative options resolve against it.
 win_dir='C:\e2e\launcher log'
@@ -113,8 +113,11 @@ validation "$win_dir\\bad.class"
 expect_log "an unknown key is skipped" "$dir/x.log" "$LINE"
 
 # Interactive: the worker thread runs the sequence behind the progress
-# dialog and ends the message loop when it is done.
-run_setup -log i.log "${given[@]}"
+# dialog and ends the message loop when it is done. No JVM is found, so the
+# user is asked about a shipped JVM and to browse: both answered Cancel.
+cp "$watcher" "$dir/watch.exe"
+(cd "$dir" && timeout 60 wine "$win_dir\\watch.exe" "$win_dir\\i.rec" --press Cancel -- \
+    "$win_dir\\setup.exe" -log i.log "${given[@]}")
 expect_log "interactive run: the worker logs and the launcher exits" "$dir/i.log" "$summary"
 
 run_setup -log iv.log -verify bad.class

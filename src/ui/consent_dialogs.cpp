@@ -1,0 +1,33 @@
+#include "ui/consent_dialogs.h"
+
+#include "resources/resource_ids.h"
+#include "ui/center_window.h"
+#include "ui/modal_dialog.h"
+
+namespace tarnwick {
+namespace {
+
+INT_PTR CALLBACK BundledJvmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            CenterWindow(dialog);
+            ::ShowWindow(dialog, SW_SHOWNORMAL);
+            ::SetForegroundWindow(dialog);
+            return TRUE;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == 0 && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+                ::EndDialog(dialog, LOWORD(wParam));
+                return TRUE;
+            }
+            return FALSE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+INT_PTR ShowBundledJvmDialog(HWND owner, HINSTANCE instance) {
+    return ShowModalDialog(owner, instance, IDD_BUNDLED_JVM, &BundledJvmProc, 0);
+}
+
+}  // namespace tarnwick

@@ -1,27 +1,52 @@
 #include "ui/progress_dialog.h"
 
+#include <commctrl.h>
+
 #include "app/process_windows.h"
+#include "app/string_table.h"
 #include "resources/resource_ids.h"
 #include "ui/center_window.h"
 
 namespace tarnwick {
 namespace {
 
-// For now the dialog shows the status line only; the moving bar, the
-// preparing note and Cancel with its confirmation come with the dialogs.
-INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+// The bar shows no real progress: a tick a second keeps it moving as a sign
+// of life, ten steps to the end and round again.
+constexpr UINT_PTR kProgressTimer = 1001;
+constexpr UINT kTickMs = 1000;
+
+// Cancel and its confirmation come with the abort path; until then Cancel
+// does nothing.
+INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_INITDIALOG:
             CenterWindow(dialog);
             StatusLine = ::GetDlgItem(dialog, IDC_PROGRESS_STATUS);
+            ::SetTimer(dialog, kProgressTimer, kTickMs, nullptr);
+            ::SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, 0, 0);
+            ::SetDlgItemTextA(dialog, IDC_PROGRESS_NOTE,
+                              LoadText(IDS_PREPARING, kPreparingTextCapacity).c_str());
             return TRUE;
+        case WM_TIMER:
+            // Past the end of its range the bar starts again from the start.
+            ::SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_STEPIT, 0, 0);
+            return TRUE;
+        case WM_CTLCOLORSTATIC:
+            // Text on the dialog's own background; no brush of ours.
+            ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+            return FALSE;
         case WM_HIDEPROGRESS:
-            ::ShowWindow(dialog, SW_HIDE);
+            // Still shown, so it keeps its place, but nothing of it is seen.
+            ::SetWindowRgn(dialog, ::CreateRectRgn(0, 0, 0, 0), TRUE);
             return TRUE;
         case WM_SHOWPROGRESS:
-            ::ShowWindow(dialog, SW_SHOW);
+            ::ShowWindow(dialog, SW_SHOWNORMAL);
             ::SetForegroundWindow(dialog);
+            ::SetWindowRgn(dialog, nullptr, TRUE);
             return TRUE;
+        case WM_DESTROY:
+            ::KillTimer(dialog, kProgressTimer);
+            return FALSE;
     }
     return FALSE;
 }

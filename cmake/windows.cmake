@@ -5,6 +5,7 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src -c 65001")
 
 # The Win32 shell around the core.
 add_library(tarnwick_win STATIC
+    src/app/abort_exit.cpp
     src/app/ansi_text.cpp
     src/app/browse_step.cpp
     src/app/bundled_jvm.cpp

@@ -43,6 +43,9 @@ class LauncherApp {
     // Deletes the temporary files this run wrote, frees the package buffers
     // and closes the log.
     void Teardown();
+    // After a confirmed abort: stops the worker thread, logs the abort, does
+    // what Teardown does without touching the heap, and ends the process.
+    [[noreturn]] void EndAbortedRun(HANDLE worker);
 
     std::string archivePath;
     std::string verifyClassPath;

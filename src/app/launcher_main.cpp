@@ -42,6 +42,8 @@ void RunInteractive() {
         ::TranslateMessage(&message);
         ::DispatchMessageA(&message);
     }
+    // The user confirmed Cancel: the worker is still somewhere in the run.
+    if (AbortRequested) App.EndAbortedRun(worker.Get());
 }
 
 }  // namespace
@@ -57,9 +59,6 @@ int LauncherMain(HINSTANCE instance, const char* commandLine) {
         App.Run();
     } else {
         RunInteractive();
-    }
-    if (AbortRequested) {
-        WriteLogLine(App.log, "\r\n %s \r\n", {LoadText(IDS_APPLICATION_ABORTED)});
     }
     return 0;
 }

@@ -24,7 +24,28 @@ INT_PTR CALLBACK BundledJvmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     return FALSE;
 }
 
+// Unlike the consent dialog it is neither shown nor brought forward by hand:
+// it comes up over the progress dialog that asked for it.
+INT_PTR CALLBACK AbortProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            CenterWindow(dialog);
+            return TRUE;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == 0 && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+                ::EndDialog(dialog, LOWORD(wParam));
+                return TRUE;
+            }
+            return FALSE;
+    }
+    return FALSE;
+}
+
 }  // namespace
+
+INT_PTR ShowAbortDialog(HWND owner, HINSTANCE instance) {
+    return ShowModalDialog(owner, instance, IDD_ABORT, &AbortProc, 0);
+}
 
 INT_PTR ShowBundledJvmDialog(HWND owner, HINSTANCE instance) {
     return ShowModalDialog(owner, instance, IDD_BUNDLED_JVM, &BundledJvmProc, 0);

@@ -2,10 +2,12 @@
 
 #include <commctrl.h>
 
+#include "app/process_flags.h"
 #include "app/process_windows.h"
 #include "app/string_table.h"
 #include "resources/resource_ids.h"
 #include "ui/center_window.h"
+#include "ui/consent_dialogs.h"
 
 namespace tarnwick {
 namespace {
@@ -15,8 +17,19 @@ namespace {
 constexpr UINT_PTR kProgressTimer = 1001;
 constexpr UINT kTickMs = 1000;
 
-// Cancel and its confirmation come with the abort path; until then Cancel
-// does nothing.
+// Cancel asks first. Confirmed, the run is over: the main loop ends and the
+// entry point stops the worker wherever it is.
+void ConfirmCancel(HWND dialog) {
+    ::ShowWindow(dialog, SW_HIDE);
+    if (ShowAbortDialog(dialog, InstanceHandle) == IDOK) {
+        AbortRequested = true;
+        ::DestroyWindow(dialog);
+        ::PostQuitMessage(0);
+        return;
+    }
+    ::ShowWindow(dialog, SW_SHOW);
+}
+
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_INITDIALOG:
@@ -27,6 +40,12 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
             ::SetDlgItemTextA(dialog, IDC_PROGRESS_NOTE,
                               LoadText(IDS_PREPARING, kPreparingTextCapacity).c_str());
             return TRUE;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDCANCEL && HIWORD(wParam) == 0) {
+                ConfirmCancel(dialog);
+                return TRUE;
+            }
+            return FALSE;
         case WM_TIMER:
             // Past the end of its range the bar starts again from the start.
             ::SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_STEPIT, 0, 0);

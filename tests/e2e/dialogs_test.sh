@@ -69,4 +69,24 @@ if log_has consent.log "Searching  after installing JVM " &&
     fail "consent OK: installed, found again, no browse dialog" "$(tr -d '\r' <"$dir/consent.log")"; fi
 rm -rf "$(drive_c)/Program Files/JavaSoft"
 
+# --- Cancel, then OK in the confirmation: the run ends at once, although the
+# worker is busy with a JVM that never answers
+install_stand_in_jvm "$dir/jvms/hung/bin" jre.exe 1.2.2 http://java.sun.com/ hang
+reg_set_java_home 'Software\JavaSoft\Java Runtime Environment\1.2' "$win_dir\\jvms\\hung"
+temp=$(wine_temp_dir)
+started=$SECONDS
+run_watched abort.rec --answer "is preparing" Cancel --answer "abort the installation" OK -- \
+    "$win_dir\\bundled.exe" -log abort.log -logall
+took=$((SECONDS - started))
+if log_has abort.log " Application was Aborted " && [ "$took" -lt 40 ]; then
+    pass "abort: logged, and the launcher ended at once (${took}s)"; else
+    fail "abort: logged, and the launcher ended at once" "took ${took}s" "$(tr -d '\r' <"$dir/abort.log" | tail -4)"; fi
+if [ "$(shown abort.rec 'abort the installation')" = 1 ]; then pass "abort: confirmation asked"; else
+    fail "abort: confirmation asked" "$(tr -d '\r' <"$dir/abort.rec")"; fi
+if [ ! -e "$temp/Verify.class" ] && [ ! -e "$temp/Bundled.class" ]; then pass "abort: extracted files deleted"; else
+    fail "abort: extracted files deleted" "$(ls "$temp")"; fi
+reg_delete 'Software\JavaSoft' >/dev/null 2>&1
+# The launcher leaves the JVMs it started running; this one would never end.
+pkill -f 'jvms.hung.bin.jre.exe'
+
 e2e_summary

@@ -2,12 +2,15 @@
 // it shows, and answers dialogs by pressing a button, so end-to-end tests can
 // see message boxes and drive dialogs.
 //
-//   window_watcher.exe RECORD [--press TEXT] [--set ID=TEXT] [--timeout MS] -- PROGRAM ARGS...
+//   window_watcher.exe RECORD [--press TEXT] [--answer PART TEXT]... [--set ID=TEXT]
+//                      [--timeout MS] -- PROGRAM ARGS...
 //
 // Each new visible top-level window of the program appends one line to
 // RECORD: "caption<TAB>texts<TAB>buttons", texts and buttons joined with " | ".
 // With --press, the button whose text (without '&') is TEXT is pressed after
-// the line is written; --set first puts TEXT into the edit control ID.
+// the line is written; --answer presses TEXT instead in a window whose texts
+// contain PART (the first such rule wins); --set first puts TEXT into the
+// edit control ID.
 // Exits with the program's exit code, or 99 when it had to be killed.
 #include <windows.h>
 
@@ -18,9 +21,15 @@
 
 namespace {
 
+struct Answer {
+    std::string part;
+    std::string button;
+};
+
 struct Options {
     std::string record;
     std::string press;
+    std::vector<Answer> answers;
     int setId = 0;
     std::string setText;
     DWORD timeoutMs = 60000;
@@ -50,8 +59,7 @@ std::string WithoutAmpersands(std::string text) {
 struct Children {
     std::vector<std::string> texts;
     std::vector<std::string> buttons;
-    HWND pressTarget = nullptr;
-    const Options* options = nullptr;
+    std::vector<HWND> buttonWindows;
 };
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
@@ -59,9 +67,8 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
     const std::string kind = ClassOf(child);
     const std::string text = WindowText(child);
     if (lstrcmpiA(kind.c_str(), "Button") == 0) {
-        const std::string plain = WithoutAmpersands(text);
-        found->buttons.push_back(plain);
-        if (!found->options->press.empty() && plain == found->options->press) found->pressTarget = child;
+        found->buttons.push_back(WithoutAmpersands(text));
+        found->buttonWindows.push_back(child);
     } else if (!text.empty()) {
         found->texts.push_back(text);
     }
@@ -90,8 +97,19 @@ BOOL CALLBACK VisitTopLevel(HWND window, LPARAM param) {
     }
     watch->seen->insert(window);
     Children children;
-    children.options = watch->options;
     ::EnumChildWindows(window, &CollectChild, reinterpret_cast<LPARAM>(&children));
+    std::string wanted = watch->options->press;
+    const std::string allTexts = WindowText(window) + "\n" + Joined(children.texts);
+    for (const Answer& answer : watch->options->answers) {
+        if (allTexts.find(answer.part) != std::string::npos) {
+            wanted = answer.button;
+            break;
+        }
+    }
+    HWND pressTarget = nullptr;
+    for (size_t i = 0; i < children.buttons.size() && !wanted.empty(); ++i) {
+        if (children.buttons[i] == wanted) pressTarget = children.buttonWindows[i];
+    }
     std::fprintf(watch->record, "%s\t%s\t%s\n", WindowText(window).c_str(),
                  Joined(children.texts).c_str(), Joined(children.buttons).c_str());
     std::fflush(watch->record);
@@ -101,11 +119,10 @@ BOOL CALLBACK VisitTopLevel(HWND window, LPARAM param) {
                               reinterpret_cast<LPARAM>(watch->options->setText.c_str()),
                               SMTO_ABORTIFHUNG, 2000, nullptr);
     }
-    if (children.pressTarget != nullptr) {
+    if (pressTarget != nullptr) {
         // Posted, not sent: the dialog's thread is busy in its own loop.
-        ::PostMessageA(window, WM_COMMAND,
-                       MAKEWPARAM(::GetDlgCtrlID(children.pressTarget), BN_CLICKED),
-                       reinterpret_cast<LPARAM>(children.pressTarget));
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(pressTarget), BN_CLICKED),
+                       reinterpret_cast<LPARAM>(pressTarget));
     }
     return TRUE;
 }
@@ -131,7 +148,10 @@ bool ParseOptions(Options* options) {
     if (args.empty()) return false;
     options->record = args[0];
     for (size_t i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == "--press") {
+        if (args[i] == "--answer" && i + 2 < args.size()) {
+            options->answers.push_back({args[i + 1], args[i + 2]});
+            ++i;
+        } else if (args[i] == "--press") {
             options->press = args[i + 1];
         } else if (args[i] == "--timeout") {
             options->timeoutMs = static_cast<DWORD>(std::stoul(args[i + 1]));
@@ -152,8 +172,8 @@ bool ParseOptions(Options* options) {
 int main() {
     Options options;
     if (!ParseOptions(&options)) {
-        std::fprintf(stderr, "usage: window_watcher RECORD [--press TEXT] [--set ID=TEXT] "
-                             "[--timeout MS] -- PROGRAM ARGS...\n");
+        std::fprintf(stderr, "usage: window_watcher RECORD [--press TEXT] [--answer PART TEXT]... "
+                             "[--set ID=TEXT] [--timeout MS] -- PROGRAM ARGS...\n");
         return 2;
     }
     FILE* record = std::fopen(options.record.c_str(), "w");

@@ -1,0 +1,47 @@
+// The end of a run the user aborted. The worker thread is stopped first, so
+// it can no longer touch the LauncherApp or the files Teardown deletes. It
+// may have been stopped inside the heap, so from here on nothing allocates:
+// texts go through buffers on the stack, and the process ends without the
+// C runtime's clean-up. A child it started (a running installer) goes on.
+#include <windows.h>
+
+#include "app/launcher_app.h"
+#include "app/process_flags.h"
+#include "app/process_windows.h"
+#include "resources/resource_ids.h"
+
+namespace tarnwick {
+namespace {
+
+// One log line of a format, a string-table label and an optional path.
+void WriteLabelLine(InstallLog& log, const char* format, int labelId, const char* path) {
+    char label[kLogTextCapacity] = {};
+    ::LoadStringA(InstanceHandle, static_cast<UINT>(labelId), label, sizeof label);
+    char line[1024];
+    const int length = path != nullptr ? ::wsprintfA(line, format, label, path) : ::wsprintfA(line, format, label);
+    if (length > 0) log.WriteLine(std::string_view(line, static_cast<size_t>(length)));
+}
+
+void DeleteWithoutHeap(InstallLog& log, bool extracted, const std::string& path, ScopedHandle* held) {
+    held->Close();
+    if (!extracted || ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    if (LogAll) WriteLabelLine(log, "\r\n%s %s...\r\n", IDS_DELETING_FILE, path.c_str());
+    ::DeleteFileA(path.c_str());
+}
+
+}  // namespace
+
+void LauncherApp::EndAbortedRun(HANDLE worker) {
+    ::TerminateThread(worker, 0);
+    ::WaitForSingleObject(worker, INFINITE);
+
+    WriteLabelLine(log, "\r\n %s \r\n", IDS_APPLICATION_ABORTED, nullptr);
+    DeleteWithoutHeap(log, verifyClassExtracted, verifyClassPath, &verifyClassFile);
+    DeleteWithoutHeap(log, archiveExtracted, archivePath, &archiveFile);
+    DeleteWithoutHeap(log, bundledInstallerExtracted, bundledInstallerPath, &bundledInstallerFile);
+    log.Close();
+    // The exit code is always 0, as for every other end of a run.
+    ::ExitProcess(0);
+}
+
+}  // namespace tarnwick

@@ -79,3 +79,4 @@
 // Where the browse dialog's note sends users without a JVM: a page with free
 // JVM builds for Windows.
 #define JVM_DOWNLOAD_ADDRESS "https://adoptium.net/"
+#define IDI_TARNWICK 128

@@ -7,6 +7,13 @@
 namespace tarnwick {
 namespace {
 
+// OK and Cancel (also Escape and the close box) end the dialog with their id.
+INT_PTR EndOnOkOrCancel(HWND dialog, WPARAM wParam) {
+    if (HIWORD(wParam) != 0 || (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)) return FALSE;
+    ::EndDialog(dialog, LOWORD(wParam));
+    return TRUE;
+}
+
 INT_PTR CALLBACK BundledJvmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_INITDIALOG:
@@ -15,11 +22,7 @@ INT_PTR CALLBACK BundledJvmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             ::SetForegroundWindow(dialog);
             return TRUE;
         case WM_COMMAND:
-            if (HIWORD(wParam) == 0 && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-                ::EndDialog(dialog, LOWORD(wParam));
-                return TRUE;
-            }
-            return FALSE;
+            return EndOnOkOrCancel(dialog, wParam);
     }
     return FALSE;
 }
@@ -32,11 +35,7 @@ INT_PTR CALLBACK AbortProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
             CenterWindow(dialog);
             return TRUE;
         case WM_COMMAND:
-            if (HIWORD(wParam) == 0 && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-                ::EndDialog(dialog, LOWORD(wParam));
-                return TRUE;
-            }
-            return FALSE;
+            return EndOnOkOrCancel(dialog, wParam);
     }
     return FALSE;
 }

@@ -58,6 +58,13 @@ run_watched empty.rec --press OK -- "$win_dir\\setup.exe" -log empty.log -logall
 if log_has empty.log "User failed to choose JVM. "; then pass "OK without a path"; else
     fail "OK without a path" "$(tr -d '\r' <"$dir/empty.log")"; fi
 
+# --- a typed path longer than 259 characters: the first 259 are taken
+long_path="C:\\$(printf 'x%.0s' $(seq 1 300))"
+run_watched long.rec --set "1000=$long_path" --press OK -- "$win_dir\\setup.exe" -log long.log -logall
+if log_has long.log "User chose ${long_path:0:259}." && ! log_has long.log "User chose ${long_path:0:260}"; then
+    pass "the browse dialog takes at most 259 characters"; else
+    fail "the browse dialog takes at most 259 characters" "$(tr -d '\r' <"$dir/long.log" | grep 'User chose' | cut -c1-80)"; fi
+
 # --- consent given: the shipped JVM is installed, found and launched
 rm -rf "$(drive_c)/Program Files/JavaSoft"
 (export TARNWICK_STAND_IN_INSTALL_TO='C:\Program Files\JavaSoft\jre\1.2\bin'

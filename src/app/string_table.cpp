@@ -14,8 +14,8 @@ std::string LoadText(int id, int capacity) {
     return std::string(buffer.data(), length > 0 ? static_cast<size_t>(length) : 0);
 }
 
-void ShowErrorBox(void* owner, int textId, const std::string& caption) {
-    ::MessageBoxA(static_cast<HWND>(owner), LoadText(textId).c_str(), caption.c_str(),
+void ShowErrorBox(HWND owner, int textId, const std::string& caption) {
+    ::MessageBoxA(owner, LoadText(textId).c_str(), caption.c_str(),
                   MB_OK | MB_ICONERROR);
 }
 

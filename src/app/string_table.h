@@ -1,6 +1,8 @@
 // Texts of the string table, in the user's language.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "app/texts.h"
@@ -26,7 +28,7 @@ class StringTableTexts final : public TextSource {
 };
 
 // Shows an error message box with string `textId`; `owner` may be null.
-void ShowErrorBox(void* owner, int textId, const std::string& caption);
+void ShowErrorBox(HWND owner, int textId, const std::string& caption);
 
 // Sets the status line of the progress dialog; nothing in silent mode.
 void SetStatusText(int id);

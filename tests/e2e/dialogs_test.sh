@@ -13,7 +13,7 @@ rm -rf "$dir"
 mkdir -p "$dir"
 cp "$watcher" "$dir/watch.exe"
 remove_stray_jvms
-win_temp=$(wine cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r')
+win_temp=$(wine_temp_win)
 export TARNWICK_JVM_RECORD="$win_dir\\jvm-record.txt"
 record="$dir/jvm-record.txt"
 

@@ -18,7 +18,7 @@ pack_sample_archive "$tarnpack" "$classes" "$dir/Installer.class"
 "$tarnpack" build -o "$dir/setup.exe" --launcher "$launcher" --archive "$dir/Installer.class" \
     --verify "$classes/Verify.class" --criteria 'vendor=sun:type=jre:version=1.2' >/dev/null ||
     { fail "tarnpack build" "exit $?"; e2e_summary; exit 1; }
-win_temp=$(wine cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r')
+win_temp=$(wine_temp_win)
 temp=$(wine_temp_dir)
 windows=$(wine cmd /c 'echo %windir%' 2>/dev/null | tr -d '\r')
 host_windows=$(winepath -u "$windows" 2>/dev/null)

@@ -7,12 +7,9 @@ E2E_PASSES=0
 # The prefix's C: drive on the host.
 drive_c() { echo "$WINEPREFIX/drive_c"; }
 
-# The temporary folder Wine gives programs, on the host.
-wine_temp_dir() {
-    local dir
-    dir=$(wine cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r')
-    winepath -u "$dir" 2>/dev/null
-}
+# The temporary folder Wine gives programs, as they name it and on the host.
+wine_temp_win() { wine cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r'; }
+wine_temp_dir() { winepath -u "$(wine_temp_win)" 2>/dev/null; }
 
 pass() { E2E_PASSES=$((E2E_PASSES + 1)); echo "ok   $1"; }
 fail() { E2E_FAILURES=$((E2E_FAILURES + 1)); echo "FAIL $1"; shift; printf '     %s\n' "$@"; }

@@ -16,7 +16,7 @@ mkdir -p "$dir"
 cp "$launcher" "$dir/launcher.exe"
 cp "$watcher" "$dir/watch.exe"
 temp=$(wine_temp_dir)
-win_temp=$(wine cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r')
+win_temp=$(wine_temp_win)
 # A vendor nobody searches for: the search ends at once.
 criteria='vendor=none:type=jre:version=1.4'
 not_found="${CRLF}"$'\t'"Searching a JVM that matches the criteria  (Vendor=none, Version=1.4, Type=jre)... Not Found${CRLF}"$'\t'"Search for JVM failed  ${CRLF}"

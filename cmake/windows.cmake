@@ -39,6 +39,11 @@ target_compile_definitions(tarnwick_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 # (no symbols, no COFF string table): the package is appended right there.
 set(TARNWICK_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
+# The resource script includes the texts and layouts; CMake does not see
+# windres's includes, so a changed text would leave the resources stale.
+file(GLOB TARNWICK_RESOURCE_PARTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*)
+set_source_files_properties(src/resources/launcher.rc PROPERTIES OBJECT_DEPENDS "${TARNWICK_RESOURCE_PARTS}")
+
 add_executable(launcher WIN32 src/app/win_main.cpp src/resources/launcher.rc)
 target_link_libraries(launcher PRIVATE tarnwick_win)
 target_link_options(launcher PRIVATE ${TARNWICK_STATIC_LINK} -s -Wl,--disable-long-section-names)
@@ -55,6 +60,7 @@ add_executable(tarnwick_wine_tests
     tests/wine/file_helpers_test.cpp
     tests/wine/install_log_test.cpp
     tests/wine/run_process_test.cpp
+    tests/wine/translations_test.cpp
     tests/wine/window_test.cpp
     tests/wine/windows_machine_test.cpp
     tests/wine/wine_test_main.cpp

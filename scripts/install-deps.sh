@@ -4,7 +4,8 @@
 # missing, and does nothing at all when everything is there.
 set -eu
 
-# package name -> a file or command that proves it is installed
+# package name -> a file or command that proves it is installed. The locales
+# let Wine run programs in another language; the font draws Japanese.
 NEEDED="
 g++-mingw-w64-i686-posix:/usr/bin/i686-w64-mingw32-g++-posix
 binutils-mingw-w64-i686:/usr/bin/i686-w64-mingw32-objdump
@@ -23,6 +24,8 @@ googletest:/usr/src/googletest/CMakeLists.txt
 openjdk-17-jdk-headless:/usr/lib/jvm/java-17-openjdk-amd64/bin/javac
 zlib1g-dev:/usr/include/zlib.h
 libz-mingw-w64-dev:/usr/i686-w64-mingw32/include/zlib.h
+locales-all:/usr/lib/locale/ja_JP.utf8/LC_CTYPE
+fonts-ipafont-gothic:/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf
 "
 
 missing=""

@@ -80,3 +80,6 @@
 // JVM builds for Windows.
 #define JVM_DOWNLOAD_ADDRESS "https://adoptium.net/"
 #define IDI_TARNWICK 128
+
+// The product's name, the caption of its message boxes in every language.
+#define PRODUCT_TITLE "Zuvidaduvire Ruze Zozazod"

@@ -19,6 +19,12 @@ export WINEDEBUG=-all
 # No Mono or Gecko: the launcher needs neither, and their installers would
 # ask questions in a window.
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine takes the user's language and code page from the locale: English
+# (C.UTF-8 reads as en-US) whatever the host's. A test that wants another
+# language sets LC_ALL for those runs (the locale must exist on the host;
+# scripts/install-deps.sh installs them all).
+export LC_ALL=C.UTF-8
+unset LANGUAGE LC_MESSAGES
 
 set_display() {
     if [ -f "$state/display" ]; then
@@ -73,7 +79,7 @@ case "$action" in
         ;;
     env)
         set_display
-        echo "export WINEPREFIX='$WINEPREFIX' WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES='$WINEDLLOVERRIDES' DISPLAY='${DISPLAY:-}'"
+        echo "export WINEPREFIX='$WINEPREFIX' WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES='$WINEDLLOVERRIDES' DISPLAY='${DISPLAY:-}' LC_ALL='$LC_ALL'"
         ;;
     run)
         set_display

@@ -102,3 +102,10 @@ add_wine_test(e2e.dialogs ${CMAKE_SOURCE_DIR}/tests/e2e/dialogs_test.sh
               ${WINDOWS_BUILD_DIR}/launcher.exe ${WINDOWS_BUILD_DIR}/window_watcher.exe
               $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${WINDOWS_BUILD_DIR}/stand_in_jvm.exe)
 set_tests_properties(e2e.dialogs PROPERTIES RUN_SERIAL TRUE)
+# Interactive runs in English and Japanese; the pictures of their windows
+# are left in screenshots/ for review.
+add_wine_test(e2e.languages ${CMAKE_SOURCE_DIR}/tests/e2e/languages_test.sh
+              ${WINDOWS_BUILD_DIR}/launcher.exe ${WINDOWS_BUILD_DIR}/window_watcher.exe
+              $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${WINDOWS_BUILD_DIR}/stand_in_jvm.exe
+              ${CMAKE_BINARY_DIR}/screenshots)
+set_tests_properties(e2e.languages PROPERTIES RUN_SERIAL TRUE)

@@ -5,7 +5,8 @@
 set -eu
 
 # package name -> a file or command that proves it is installed. The locales
-# let Wine run programs in another language; the font draws Japanese.
+# let Wine run programs in another language; Wine draws dialogs with its own
+# fonts (MS Sans Serif and its kin) and Japanese with the IPA font.
 NEEDED="
 g++-mingw-w64-i686-posix:/usr/bin/i686-w64-mingw32-g++-posix
 binutils-mingw-w64-i686:/usr/bin/i686-w64-mingw32-objdump
@@ -25,6 +26,7 @@ openjdk-17-jdk-headless:/usr/lib/jvm/java-17-openjdk-amd64/bin/javac
 zlib1g-dev:/usr/include/zlib.h
 libz-mingw-w64-dev:/usr/i686-w64-mingw32/include/zlib.h
 locales-all:/usr/lib/locale/ja_JP.utf8/LC_CTYPE
+fonts-wine:/usr/share/wine/fonts/ms_sans_serif.ttf
 fonts-ipafont-gothic:/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf
 "
 

@@ -60,12 +60,24 @@ make_prefix() {
     touch "$state/prefix.ready"
 }
 
+# Wine's own fonts (MS Sans Serif, Tahoma, ...), which dialogs are laid out
+# for: Debian's Wine does not look for them where fonts-wine puts them, but
+# it does in the prefix's Fonts folder.
+link_wine_fonts() {
+    local font
+    for font in /usr/share/wine/fonts/*; do
+        [ -e "$font" ] && ln -sf "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+    done
+    return 0
+}
+
 case "$action" in
     start)
         mkdir -p "$state"
         start_xvfb || exit 1
         set_display
         make_prefix || exit 1
+        link_wine_fonts
         ;;
     stop)
         set_display

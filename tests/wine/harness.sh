@@ -44,14 +44,18 @@ start_xvfb() {
 }
 
 make_prefix() {
-    [ -f "$WINEPREFIX/system.reg" ] && [ -f "$state/prefix.ready" ] && return 0
-    rm -rf "$WINEPREFIX" "$state/prefix.ready"
+    [ -f "$WINEPREFIX/system.reg" ] && [ -f "$state/prefix-unmanaged.ready" ] && return 0
+    rm -rf "$WINEPREFIX" "$state/prefix-unmanaged.ready"
     wineboot -i >"$state/wineboot.log" 2>&1 || { cat "$state/wineboot.log" >&2; return 1; }
     wineserver -w
     # Without Z: a drive scan cannot wander into the host's file system.
     rm -f "$WINEPREFIX/dosdevices/z:"
+    # Xvfb has no window manager: Wine draws the frames itself and does not
+    # wait (2 s each time) for a manager to confirm that a window was hidden.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver -w
     mkdir -p "$WINEPREFIX/drive_c/tarnwick/bin"
-    touch "$state/prefix.ready"
+    touch "$state/prefix-unmanaged.ready"
 }
 
 case "$action" in

@@ -102,3 +102,7 @@ add_wine_test(e2e.dialogs ${CMAKE_SOURCE_DIR}/tests/e2e/dialogs_test.sh
               ${WINDOWS_BUILD_DIR}/launcher.exe ${WINDOWS_BUILD_DIR}/window_watcher.exe
               $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${WINDOWS_BUILD_DIR}/stand_in_jvm.exe)
 set_tests_properties(e2e.dialogs PROPERTIES RUN_SERIAL TRUE)
+add_wine_test(e2e.progress ${CMAKE_SOURCE_DIR}/tests/e2e/progress_test.sh
+              ${WINDOWS_BUILD_DIR}/launcher.exe ${WINDOWS_BUILD_DIR}/window_watcher.exe
+              $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${WINDOWS_BUILD_DIR}/stand_in_jvm.exe)
+set_tests_properties(e2e.progress PROPERTIES RUN_SERIAL TRUE)

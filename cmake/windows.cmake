@@ -67,9 +67,14 @@ target_compile_options(tarnwick_wine_tests PRIVATE ${TARNWICK_WARNINGS})
 
 # Runs a program and records or answers the windows it shows; the
 # end-to-end tests see message boxes and drive dialogs through it.
-add_executable(window_watcher tests/wine/window_watcher.cpp)
+# It saves pictures of the windows as PNG, compressed with the same static
+# zlib as tarnpack.exe.
+find_library(TARNPACK_ZLIB NAMES libz.a REQUIRED)
+find_path(TARNPACK_ZLIB_INCLUDE zlib.h REQUIRED)
+add_executable(window_watcher tests/wine/window_watcher.cpp tests/wine/window_shot.cpp)
+target_include_directories(window_watcher PRIVATE ${CMAKE_SOURCE_DIR} ${TARNPACK_ZLIB_INCLUDE})
 target_link_options(window_watcher PRIVATE ${TARNWICK_STATIC_LINK})
-target_link_libraries(window_watcher PRIVATE user32 shell32)
+target_link_libraries(window_watcher PRIVATE ${TARNPACK_ZLIB} user32 gdi32 shell32)
 target_compile_options(window_watcher PRIVATE ${TARNWICK_WARNINGS})
 
 # Stands in for java.exe, jre.exe or jview.exe in test trees; the Wine tests

@@ -1,60 +1,125 @@
-// Runs a program under watch: records the caption and texts of every window
-// it shows, and answers dialogs by pressing a button, so end-to-end tests can
-// see message boxes and drive dialogs.
+// Runs a program under watch: records the windows it shows and answers
+// dialogs, so end-to-end tests can see message boxes and drive dialogs.
 //
-//   window_watcher.exe RECORD [--press TEXT] [--answer PART TEXT]... [--set ID=TEXT]
-//                      [--timeout MS] -- PROGRAM ARGS...
+//   window_watcher.exe RECORD [--press TEXT] [--answer PART TEXT]...
+//                      [--set ID=TEXT] [--click PART SPOT]... [--cancel-on WHEN]
+//                      [--shots DIR] [--timeout MS] -- PROGRAM ARGS...
 //
-// Each new visible top-level window of the program appends one line to
-// RECORD: "caption<TAB>texts<TAB>buttons", texts and buttons joined with " | ".
-// With --press, the button whose text (without '&') is TEXT is pressed after
-// the line is written; --answer presses TEXT instead in a window whose texts
-// contain PART (the first such rule wins); --set first puts TEXT into the
-// edit control ID.
+// RECORD is UTF-8 text, one line per event, numbered from 1 by position (in
+// texts, line ends and tabs are written as \r, \n and \t):
+//   caption<TAB>texts<TAB>buttons<TAB>owner
+//       a new visible top-level window of the program; texts and buttons
+//       joined with " | "; owner is the line of the owner window, "-" for
+//       none, "?" for a window not recorded.
+//   #state<TAB>line<TAB>visible<TAB>region<TAB>status<TAB>bar
+//       a window with a status line (item 1004) changed: visible 0 or 1;
+//       region "none", "empty" or "set"; the status text; the position of
+//       the progress bar (item 1003). Written at first sight and whenever
+//       visibility, region or status change (the bar alone moves every
+//       second and is only reported along).
+//   #cancel<TAB>line
+//       Cancel was pressed in that window because of --cancel-on.
+// In a new window: --set puts TEXT into edit control ID; --click clicks the
+// left button at SPOT ("ID": the middle of that control; "X,Y": client
+// coordinates) in windows whose texts contain PART; then --answer presses
+// TEXT in a window whose texts contain PART (the first such rule wins), else
+// --press presses TEXT. --cancel-on presses Cancel once in the window with a
+// status line: "first" at first sight, "status=TEXT" when the status
+// contains TEXT, "region=empty" when its region is empty, "file=PATH" once
+// PATH exists. --shots saves a picture of each new window as DIR\LINE.png.
 // Exits with the program's exit code, or 99 when it had to be killed.
 #include <windows.h>
 
 #include <cstdio>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "tests/wine/window_shot.h"
+
 namespace {
 
-struct Answer {
-    std::string part;
-    std::string button;
-};
+constexpr int kStatusLineId = 1004;
+constexpr int kProgressBarId = 1003;
 
-struct Options {
-    std::string record;
-    std::string press;
-    std::vector<Answer> answers;
-    int setId = 0;
-    std::string setText;
-    DWORD timeoutMs = 60000;
-    std::string commandLine;
-};
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size,
+                          nullptr, nullptr);
+    return out;
+}
 
+std::wstring Wide(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0);
+    std::wstring out(static_cast<size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size);
+    return out;
+}
+
+// Record fields stay on one line: line ends and tabs in texts are written
+// as \r, \n and \t.
+std::string OneLine(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\r') out += "\\r";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\t') out += "\\t";
+        else out += c;
+    }
+    return out;
+}
+
+// Read from the window manager's copy, without a message: the program's
+// threads may be busy, and a poll must never wait for them.
 std::string WindowText(HWND window) {
-    char text[1024] = {};
-    ::GetWindowTextA(window, text, sizeof text);
-    return text;
+    wchar_t text[1024] = {};
+    ::InternalGetWindowText(window, text, 1024);
+    return OneLine(Utf8(text));
 }
 
 std::string ClassOf(HWND window) {
-    char name[256] = {};
-    ::GetClassNameA(window, name, sizeof name);
-    return name;
+    wchar_t name[256] = {};
+    ::GetClassNameW(window, name, 256);
+    return Utf8(name);
 }
 
-std::string WithoutAmpersands(std::string text) {
+std::string WithoutAmpersands(const std::string& text) {
     std::string out;
     for (char c : text) {
         if (c != '&') out += c;
     }
     return out;
 }
+
+std::string Joined(const std::vector<std::string>& parts) {
+    std::string out;
+    for (size_t i = 0; i < parts.size(); ++i) out += (i ? " | " : "") + parts[i];
+    return out;
+}
+
+struct Rule {
+    std::string part;
+    std::string value;
+};
+
+struct Options {
+    std::string record;
+    std::string press;
+    std::vector<Rule> answers;
+    std::vector<Rule> clicks;
+    int setId = 0;
+    std::string setText;
+    std::string cancelOn;
+    std::string shots;
+    DWORD timeoutMs = 60000;
+    std::wstring commandLine;
+};
 
 struct Children {
     std::vector<std::string> texts;
@@ -64,9 +129,13 @@ struct Children {
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
     auto* found = reinterpret_cast<Children*>(param);
-    const std::string kind = ClassOf(child);
+    // An icon's window text is its resource id, not something shown.
+    const LONG style = ::GetWindowLongW(child, GWL_STYLE);
+    if (lstrcmpiA(ClassOf(child).c_str(), "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
+        return TRUE;
+    }
     const std::string text = WindowText(child);
-    if (lstrcmpiA(kind.c_str(), "Button") == 0) {
+    if (lstrcmpiA(ClassOf(child).c_str(), "Button") == 0) {
         found->buttons.push_back(WithoutAmpersands(text));
         found->buttonWindows.push_back(child);
     } else if (!text.empty()) {
@@ -75,91 +144,198 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
     return TRUE;
 }
 
-std::string Joined(const std::vector<std::string>& parts) {
-    std::string out;
-    for (size_t i = 0; i < parts.size(); ++i) out += (i ? " | " : "") + parts[i];
-    return out;
-}
-
-struct Watch {
-    DWORD processId;
-    const Options* options;
-    std::set<HWND>* seen;
-    FILE* record;
+// What a window with a status line shows, as compared between polls.
+struct ProgressState {
+    std::string seen;  // visible, region and status, tab-separated
+    int bar = 0;
 };
 
-BOOL CALLBACK VisitTopLevel(HWND window, LPARAM param) {
-    auto* watch = reinterpret_cast<Watch*>(param);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner != watch->processId || !::IsWindowVisible(window) || watch->seen->count(window)) {
+ProgressState StateOf(HWND window) {
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    const int kind = ::GetWindowRgn(window, region);
+    ::DeleteObject(region);
+    ProgressState state;
+    state.seen = std::string(::IsWindowVisible(window) ? "1" : "0") + "\t" +
+                 (kind == ERROR ? "none" : kind == NULLREGION ? "empty" : "set") + "\t" +
+                 WindowText(::GetDlgItem(window, kStatusLineId));
+    DWORD_PTR position = 0;
+    ::SendMessageTimeoutW(::GetDlgItem(window, kProgressBarId), WM_USER + 8 /* PBM_GETPOS */, 0, 0,
+                          SMTO_ABORTIFHUNG, 500, &position);
+    state.bar = static_cast<int>(position);
+    return state;
+}
+
+class Watcher {
+public:
+    Watcher(const Options& options, FILE* record, DWORD processId)
+        : options_(options), record_(record), processId_(processId) {}
+
+    void FindNewWindows() { ::EnumWindows(&Watcher::Visit, reinterpret_cast<LPARAM>(this)); }
+
+    // Follows every window with a status line, and presses its Cancel when
+    // --cancel-on says so.
+    void PollProgress() {
+        for (auto& [window, last] : progress_) {
+            if (!::IsWindow(window)) continue;
+            const ProgressState state = StateOf(window);
+            if (state.seen != last.seen) {
+                Write("#state\t" + std::to_string(lines_.at(window)) + "\t" + state.seen + "\t" +
+                      std::to_string(state.bar));
+                last = state;
+            }
+            if (!cancelled_ && CancelDue(state)) {
+                cancelled_ = true;
+                Write("#cancel\t" + std::to_string(lines_.at(window)));
+                ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(::GetDlgItem(window, IDCANCEL)));
+            }
+        }
+    }
+
+private:
+    static BOOL CALLBACK Visit(HWND window, LPARAM param) {
+        reinterpret_cast<Watcher*>(param)->Consider(window);
         return TRUE;
     }
-    watch->seen->insert(window);
-    Children children;
-    ::EnumChildWindows(window, &CollectChild, reinterpret_cast<LPARAM>(&children));
-    std::string wanted = watch->options->press;
-    const std::string allTexts = WindowText(window) + "\n" + Joined(children.texts);
-    for (const Answer& answer : watch->options->answers) {
-        if (allTexts.find(answer.part) != std::string::npos) {
-            wanted = answer.button;
+
+    void Write(const std::string& line) {
+        std::fprintf(record_, "%s\n", line.c_str());
+        std::fflush(record_);
+        ++lineCount_;
+    }
+
+    bool CancelDue(const ProgressState& state) const {
+        const std::string& when = options_.cancelOn;
+        if (when.empty()) return false;
+        if (when == "first") return true;
+        if (when == "region=empty") return state.seen.find("\tempty\t") != std::string::npos;
+        if (when.rfind("status=", 0) == 0) {
+            const size_t status = state.seen.find('\t', state.seen.find('\t') + 1) + 1;
+            return state.seen.find(when.substr(7), status) != std::string::npos;
+        }
+        if (when.rfind("file=", 0) == 0) {
+            return ::GetFileAttributesW(Wide(when.substr(5)).c_str()) != INVALID_FILE_ATTRIBUTES;
+        }
+        return false;
+    }
+
+    std::string OwnerField(HWND window) const {
+        HWND owner = ::GetWindow(window, GW_OWNER);
+        if (owner == nullptr) return "-";
+        const auto line = lines_.find(owner);
+        return line == lines_.end() ? "?" : std::to_string(line->second);
+    }
+
+    void Click(HWND window, const std::string& spot) {
+        POINT point = {};
+        const size_t comma = spot.find(',');
+        if (comma != std::string::npos) {
+            point = {std::stoi(spot.substr(0, comma)), std::stoi(spot.substr(comma + 1))};
+        } else {
+            RECT rect = {};
+            ::GetWindowRect(::GetDlgItem(window, std::stoi(spot)), &rect);
+            point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+            ::ScreenToClient(window, &point);
+        }
+        const LPARAM at = MAKELPARAM(point.x, point.y);
+        ::PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::PostMessageW(window, WM_LBUTTONUP, 0, at);
+    }
+
+    void Consider(HWND window) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner != processId_ || !::IsWindowVisible(window) || lines_.count(window)) return;
+
+        Children children;
+        ::EnumChildWindows(window, &CollectChild, reinterpret_cast<LPARAM>(&children));
+        const std::string allTexts = WindowText(window) + "\n" + Joined(children.texts);
+        Write(WindowText(window) + "\t" + Joined(children.texts) + "\t" +
+              Joined(children.buttons) + "\t" + OwnerField(window));
+        lines_[window] = lineCount_;
+        if (!options_.shots.empty()) {
+            // Give the new window time to paint before it is copied.
+            ::Sleep(400);
+            const std::string path = options_.shots + "\\" + std::to_string(lineCount_) + ".png";
+            if (!SaveWindowShot(window, Wide(path).c_str())) {
+                std::fprintf(stderr, "window_watcher: no picture %s (error %lu)\n", path.c_str(),
+                             ::GetLastError());
+            }
+        }
+        if (::GetDlgItem(window, kStatusLineId) != nullptr) {
+            progress_[window] = ProgressState();
+            PollProgress();
+        }
+
+        if (options_.setId != 0) {
+            const std::wstring text = Wide(options_.setText);
+            ::SendMessageTimeoutW(::GetDlgItem(window, options_.setId), WM_SETTEXT, 0,
+                                  reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 2000,
+                                  nullptr);
+        }
+        for (const Rule& click : options_.clicks) {
+            if (allTexts.find(click.part) != std::string::npos) Click(window, click.value);
+        }
+        std::string wanted = options_.press;
+        for (const Rule& answer : options_.answers) {
+            if (allTexts.find(answer.part) != std::string::npos) {
+                wanted = answer.value;
+                break;
+            }
+        }
+        for (size_t i = 0; i < children.buttons.size() && !wanted.empty(); ++i) {
+            if (children.buttons[i] != wanted) continue;
+            // Posted, not sent: the dialog's thread is busy in its own loop.
+            HWND button = children.buttonWindows[i];
+            ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
+                           reinterpret_cast<LPARAM>(button));
             break;
         }
     }
-    HWND pressTarget = nullptr;
-    for (size_t i = 0; i < children.buttons.size() && !wanted.empty(); ++i) {
-        if (children.buttons[i] == wanted) pressTarget = children.buttonWindows[i];
-    }
-    std::fprintf(watch->record, "%s\t%s\t%s\n", WindowText(window).c_str(),
-                 Joined(children.texts).c_str(), Joined(children.buttons).c_str());
-    std::fflush(watch->record);
 
-    if (watch->options->setId != 0) {
-        ::SendMessageTimeoutA(::GetDlgItem(window, watch->options->setId), WM_SETTEXT, 0,
-                              reinterpret_cast<LPARAM>(watch->options->setText.c_str()),
-                              SMTO_ABORTIFHUNG, 2000, nullptr);
-    }
-    if (pressTarget != nullptr) {
-        // Posted, not sent: the dialog's thread is busy in its own loop.
-        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(pressTarget), BN_CLICKED),
-                       reinterpret_cast<LPARAM>(pressTarget));
-    }
-    return TRUE;
-}
+    const Options& options_;
+    FILE* record_;
+    DWORD processId_;
+    int lineCount_ = 0;
+    std::map<HWND, int> lines_;
+    std::map<HWND, ProgressState> progress_;
+    bool cancelled_ = false;
+};
 
 bool ParseOptions(Options* options) {
     // The program's own command line is taken raw, after " -- ", so its
     // quoting reaches it unchanged.
-    const std::string line = ::GetCommandLineA();
-    const size_t dashes = line.find(" -- ");
-    if (dashes == std::string::npos) return false;
+    const std::wstring line = ::GetCommandLineW();
+    const size_t dashes = line.find(L" -- ");
+    if (dashes == std::wstring::npos) return false;
     options->commandLine = line.substr(dashes + 4);
 
     int argc = 0;
     LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
     std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) {
-        char text[1024] = {};
-        ::WideCharToMultiByte(CP_ACP, 0, argv[i], -1, text, sizeof text, nullptr, nullptr);
-        if (std::string(text) == "--") break;
-        args.push_back(text);
-    }
+    for (int i = 1; i < argc && std::wstring(argv[i]) != L"--"; ++i) args.push_back(Utf8(argv[i]));
     ::LocalFree(argv);
     if (args.empty()) return false;
     options->record = args[0];
     for (size_t i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == "--answer" && i + 2 < args.size()) {
-            options->answers.push_back({args[i + 1], args[i + 2]});
+        const std::string& name = args[i];
+        const std::string& value = args[i + 1];
+        if ((name == "--answer" || name == "--click") && i + 2 < args.size()) {
+            (name == "--answer" ? options->answers : options->clicks).push_back({value, args[i + 2]});
             ++i;
-        } else if (args[i] == "--press") {
-            options->press = args[i + 1];
-        } else if (args[i] == "--timeout") {
-            options->timeoutMs = static_cast<DWORD>(std::stoul(args[i + 1]));
-        } else if (args[i] == "--set") {
-            const size_t equals = args[i + 1].find('=');
+        } else if (name == "--press") {
+            options->press = value;
+        } else if (name == "--timeout") {
+            options->timeoutMs = static_cast<DWORD>(std::stoul(value));
+        } else if (name == "--cancel-on") {
+            options->cancelOn = value;
+        } else if (name == "--shots") {
+            options->shots = value;
+        } else if (name == "--set") {
+            const size_t equals = value.find('=');
             if (equals == std::string::npos) return false;
-            options->setId = std::stoi(args[i + 1].substr(0, equals));
-            options->setText = args[i + 1].substr(equals + 1);
+            options->setId = std::stoi(value.substr(0, equals));
+            options->setText = value.substr(equals + 1);
         } else {
             return false;
         }
@@ -173,35 +349,43 @@ int main() {
     Options options;
     if (!ParseOptions(&options)) {
         std::fprintf(stderr, "usage: window_watcher RECORD [--press TEXT] [--answer PART TEXT]... "
-                             "[--set ID=TEXT] [--timeout MS] -- PROGRAM ARGS...\n");
+                             "[--set ID=TEXT] [--click PART SPOT]... [--cancel-on WHEN] "
+                             "[--shots DIR] [--timeout MS] -- PROGRAM ARGS...\n");
         return 2;
     }
-    FILE* record = std::fopen(options.record.c_str(), "w");
+    FILE* record = _wfopen(Wide(options.record).c_str(), L"wb");
     if (record == nullptr) {
         std::fprintf(stderr, "window_watcher: cannot write %s\n", options.record.c_str());
         return 2;
     }
+    if (!options.shots.empty()) ::CreateDirectoryW(Wide(options.shots).c_str(), nullptr);
 
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION child = {};
-    std::vector<char> line(options.commandLine.begin(), options.commandLine.end());
-    line.push_back('\0');
-    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    std::vector<wchar_t> line(options.commandLine.begin(), options.commandLine.end());
+    line.push_back(L'\0');
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                           &startup, &child)) {
         std::fprintf(stderr, "window_watcher: cannot start %s (error %lu)\n",
-                     options.commandLine.c_str(), ::GetLastError());
+                     Utf8(options.commandLine).c_str(), ::GetLastError());
         std::fclose(record);
         return 2;
     }
 
-    std::set<HWND> seen;
-    Watch watch{child.dwProcessId, &options, &seen, record};
+    Watcher watcher(options, record, child.dwProcessId);
     const DWORD started = ::GetTickCount();
+    DWORD lastSearch = started - 1000;
     DWORD exitCode = 99;
+    // The status line is polled every millisecond, so that a status shown
+    // only briefly is still seen; new windows are looked for less often.
     for (;;) {
-        ::EnumWindows(&VisitTopLevel, reinterpret_cast<LPARAM>(&watch));
-        if (::WaitForSingleObject(child.hProcess, 50) == WAIT_OBJECT_0) {
+        if (::GetTickCount() - lastSearch >= 50) {
+            watcher.FindNewWindows();
+            lastSearch = ::GetTickCount();
+        }
+        watcher.PollProgress();
+        if (::WaitForSingleObject(child.hProcess, 1) == WAIT_OBJECT_0) {
             ::GetExitCodeProcess(child.hProcess, &exitCode);
             break;
         }

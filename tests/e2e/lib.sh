@@ -164,12 +164,13 @@ criterion_version() {
     awk -F. '{ print ($1 == "1") ? $1 "." $2 : $1 }' <<<"$1"
 }
 
-# install_jvm_bridge BRIDGE.EXE VERSION: the bridge, running the host's
-# java, and the runtime key of VERSION pointing to it.
+# install_jvm_bridge BRIDGE.EXE VERSION [HOST_JAVA]: the bridge, running
+# HOST_JAVA (default: the host's java), and the runtime key of VERSION
+# pointing to it.
 install_jvm_bridge() {
     local bin="$WINEPREFIX/dosdevices/j:/jvm/bin"
     mkdir -p "$bin" && cp -f "$1" "$bin/java.exe" &&
-        printf 'java=%s\n' "$(readlink -f "$(command -v java)")" >"$bin/bridge.properties" &&
+        printf 'java=%s\n' "${3:-$(readlink -f "$(command -v java)")}" >"$bin/bridge.properties" &&
         reg_set_java_home "Software\\JavaSoft\\Java Runtime Environment\\$2" "$JVM_BRIDGE_HOME"
 }
 

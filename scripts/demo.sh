@@ -16,7 +16,7 @@ tarnpack="$build/tools/tarnpack/tarnpack"
 
 "$harness" start "$state" >/dev/null
 eval "$("$harness" env "$state")"
-version=$(criterion_version "$(host_java_version "$build/java")")
+version=$(criterion_version "$(host_jvm_property "$build/java" java.version)")
 # The bridge must not outlive the demo: other runs in this prefix must not
 # find a JVM they do not expect.
 trap 'remove_jvm_bridge "$version"; "$harness" stop "$state" >/dev/null' EXIT
@@ -35,8 +35,8 @@ step() {
     echo "\$ ${shown//$build\//build/}"
     "$@" >/dev/null
 }
-# This JVM reports a vendor URL that names none of sun, ibm and microsoft,
-# so the criterion leaves the vendor open and asks for its version.
+# The vendor is left open (a JVM of today names none of sun, ibm and
+# microsoft in its vendor URL); the version is this JVM's own.
 criteria="type=jre:version=$version"
 step "$tarnpack" archive -o "$demo/Installer.class" --class "$build/java/Installer.class" \
     --section Docs "$demo/resources/readme.txt" "$demo/resources/license.txt" \

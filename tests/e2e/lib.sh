@@ -151,10 +151,10 @@ run_with_path() {
 
 JVM_BRIDGE_HOME='J:\jvm'
 
-# host_java_version CLASSES_DIR: the java.version the host's JVM reports to
-# the verification class.
-host_java_version() {
-    java -cp "$1" Verify | tr -d '\r' | sed -n 's/^java\.version = //p'
+# host_jvm_property CLASSES_DIR NAME: the value the host's JVM reports for
+# NAME (java.version, java.vendor.url, ...) to the verification class.
+host_jvm_property() {
+    java -cp "$1" Verify | tr -d '\r' | awk -v key="$2 = " 'index($0, key) == 1 { print substr($0, length(key) + 1) }'
 }
 
 # criterion_version JAVA_VERSION: what a criterion asks of that JVM, with no

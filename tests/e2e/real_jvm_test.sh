@@ -12,9 +12,11 @@ win_dir='C:\e2e\realjvm'
 dir="$(drive_c)/e2e/realjvm"
 rm -rf "$dir"
 mkdir -p "$dir/resources"
-java_version=$(host_java_version "$classes")
-vendor_url=$(java -cp "$classes" Verify | tr -d '\r' | sed -n 's/^java\.vendor\.url = //p')
-version=$(criterion_version "$java_version")
+# The vendor the launcher derives from the vendor URL: a keyword it holds,
+# else the URL itself.
+vendor=$(host_jvm_property "$classes" java.vendor.url)
+for word in sun microsoft ibm; do [[ "$vendor" == *$word* ]] && { vendor=$word; break; }; done
+version=$(criterion_version "$(host_jvm_property "$classes" java.version)")
 criteria="type=jre:version=$version"
 
 printf 'Welcome.\r\n' >"$dir/resources/readme.txt"
@@ -45,8 +47,8 @@ o2=$((o1 + $(size "$dir/Installer.class") + 2 + 12))
 o3=$((o2 + $(size "$classes/Verify.class") + 2 + 18))
 bin="$JVM_BRIDGE_HOME\\bin\\java.exe"
 searching=$'\t'"Searching a JVM that matches the criteria "
-# The vendor in the summary is the java.vendor.url the real JVM printed:
-# the criterion had none, and the match filled it in.
+# The vendor in the summary comes from what the real JVM printed: the
+# criterion had none, and the match filled it in.
 expect_log "the whole trace: the real JVM verified through the pipe, then launched" "$dir/real.log" \
 "${CRLF}Reading installation executable  $win_dir\\setup.exe ${CRLF}"\
 $'\t'"Exe Size ($image), Total File Size ($(size "$dir/setup.exe")) ..${CRLF}"\
@@ -60,7 +62,7 @@ $'\t'"Section Info: Name(vm search criteria), Size($((2 + ${#criteria}))), File 
 "${CRLF}Search summary ${CRLF}"\
 "${CRLF}$searching (Vendor=, Version=$version, Type=jre) in the Registry...${CRLF}"\
 $'\t'"Verifying JVM  $bin...Passed.${CRLF}"\
-"$searching (Vendor=$vendor_url, Version=$version, Type=jre)...$bin Passed${CRLF}"\
+"$searching (Vendor=$vendor, Version=$version, Type=jre)...$bin Passed${CRLF}"\
 "Found a JVM at  $bin${CRLF}"\
 "${CRLF}Launching  $win_temp\\Installer.class Using JVM $bin${CRLF}"\
 "${CRLF}Deleting file  $win_temp\\Verify.class...${CRLF}"\

@@ -76,11 +76,12 @@ int Run() {
     RunFolder folder;
     std::string hostFolder;
     if (!folder.Create()) return Fail("cannot make a folder in the temporary folder");
-    RealPaths paths(WineHostPathResolver());
-    if (!paths.Collecting()(ToUtf8(folder.Path()), &hostFolder))
+    const HostPathResolver wine = WineHostPathResolver();
+    if (!wine(ToUtf8(folder.Path()), &hostFolder))
         return Fail("the temporary folder has no host path");
 
     // The first pass only learns which host paths want their real path.
+    RealPaths paths(wine);
     TranslateJavaArguments(arguments, HostUserHome(paths.Collecting()), paths.Collecting());
     if (!paths.Wanted().empty()) {
         std::vector<std::string> realpath = {"-m", "--"};

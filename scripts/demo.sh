@@ -15,6 +15,7 @@ tarnpack="$build/tools/tarnpack/tarnpack"
 . "$root/tests/e2e/lib.sh"
 
 "$harness" start "$state" >/dev/null
+trap '"$harness" stop "$state" >/dev/null' EXIT
 eval "$("$harness" env "$state")"
 version=$(criterion_version "$(host_jvm_property "$build/java" java.version)")
 # The bridge must not outlive the demo: other runs in this prefix must not
@@ -83,5 +84,5 @@ echo
 echo "---"
 echo "The launcher read its package, wrote Verify.class and Installer.class into the"
 echo "temporary folder, found the bridge through the registry key, ran Verify in it"
-echo "(the vendor in the summary is the java.vendor.url the real JVM printed), ran"
+echo "(the vendor in the summary comes from the java.vendor.url the real JVM printed), ran"
 echo "the installer class in it, and deleted the two files at exit."

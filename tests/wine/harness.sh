@@ -58,12 +58,25 @@ make_prefix() {
     touch "$state/prefix-unmanaged.ready"
 }
 
+# Drive J: shows a folder of its own, where tests and the demo put the JVM
+# bridge (tools/jvm_bridge). A "network" drive: no scan of the fixed drives
+# ever walks it. Wine learns a drive's type only when wineserver starts, so
+# the type is set and wineserver gone before the drive appears.
+make_bridge_drive() {
+    [ -L "$WINEPREFIX/dosdevices/j:" ] && return 0
+    mkdir -p "$state/bridge-drive"
+    wine reg add 'HKLM\Software\Wine\Drives' /v j: /d network /f >/dev/null 2>&1 || return 1
+    wineserver -w
+    ln -sfn "$state/bridge-drive" "$WINEPREFIX/dosdevices/j:"
+}
+
 case "$action" in
     start)
         mkdir -p "$state"
         start_xvfb || exit 1
         set_display
         make_prefix || exit 1
+        make_bridge_drive || exit 1
         ;;
     stop)
         set_display

@@ -102,6 +102,18 @@ add_wine_test(e2e.dialogs ${CMAKE_SOURCE_DIR}/tests/e2e/dialogs_test.sh
               ${WINDOWS_BUILD_DIR}/launcher.exe ${WINDOWS_BUILD_DIR}/window_watcher.exe
               $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${WINDOWS_BUILD_DIR}/stand_in_jvm.exe)
 set_tests_properties(e2e.dialogs PROPERTIES RUN_SERIAL TRUE)
+add_wine_test(e2e.progress ${CMAKE_SOURCE_DIR}/tests/e2e/progress_test.sh
+              ${WINDOWS_BUILD_DIR}/launcher.exe ${WINDOWS_BUILD_DIR}/window_watcher.exe
+              $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${WINDOWS_BUILD_DIR}/stand_in_jvm.exe)
+set_tests_properties(e2e.progress PROPERTIES RUN_SERIAL TRUE)
+
+# The host's real JVM through the JVM bridge. Runs alone: it extracts and
+# launches Installer.class in the shared temporary folder like other runs.
+add_wine_test(e2e.real_jvm ${CMAKE_SOURCE_DIR}/tests/e2e/real_jvm_test.sh
+              ${WINDOWS_BUILD_DIR}/launcher.exe $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java
+              ${WINDOWS_BUILD_DIR}/tools/jvm_bridge/jvm_bridge.exe)
+set_tests_properties(e2e.real_jvm PROPERTIES RUN_SERIAL TRUE)
+
 # Interactive runs in English and Japanese; the pictures of their windows
 # are left in screenshots/ for review.
 add_wine_test(e2e.languages ${CMAKE_SOURCE_DIR}/tests/e2e/languages_test.sh

@@ -22,9 +22,12 @@ void WriteLabelLine(InstallLog& log, const char* format, int labelId, const char
     if (length > 0) log.WriteLine(std::string_view(line, static_cast<size_t>(length)));
 }
 
+// A file still held but not yet marked extracted was being written when the
+// worker stopped: this run made it, so it goes too.
 void DeleteWithoutHeap(InstallLog& log, bool extracted, const std::string& path, ScopedHandle* held) {
+    const bool ours = extracted || held->IsValid();
     held->Close();
-    if (!extracted || ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    if (!ours || ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
     if (LogAll) WriteLabelLine(log, "\r\n%s %s...\r\n", IDS_DELETING_FILE, path.c_str());
     ::DeleteFileA(path.c_str());
 }

@@ -53,6 +53,8 @@ bool LauncherApp::ExtractBundledJvmInstaller() {
     }
     const std::string target = folder + installer->name;
     if (LogAll) WriteLogLine(log, "\r\n%s %s...\r\n", {LoadText(IDS_EXTRACTING_FILE), target});
+    // Known before the write, so an abort in the middle still deletes it.
+    bundledInstallerPath = target;
 
     // The size comes from the archive: it must lie inside the file before a
     // buffer of that size is made.
@@ -79,7 +81,6 @@ bool LauncherApp::ExtractBundledJvmInstaller() {
         ShowErrorBox(ProgressWindow, IDS_INVALID_EXECUTABLE, title);
         return false;
     }
-    bundledInstallerPath = target;
     bundledInstallerExtracted = true;
     return true;
 }

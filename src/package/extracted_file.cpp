@@ -9,21 +9,23 @@ WriteOutcome WriteExtractedFile(const std::string& path, const uint8_t* data, si
     ::DeleteFileA(path.c_str());
     // Read access too: this handle is the one kept open until Teardown. It
     // shares reading only, from the first byte on, so there is no moment in
-    // which another program could open the file for writing.
-    ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) return WriteOutcome::NotCreated;
+    // which another program could open the file for writing. It is the
+    // caller's from the start, so that an aborted run, which stops this
+    // thread wherever it is, can still close and delete a half-written file.
+    *held = ScopedHandle(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!held->IsValid()) return WriteOutcome::NotCreated;
 
     size_t done = 0;
     while (done < size) {
         const DWORD chunk = static_cast<DWORD>(std::min(chunkSize, size - done));
         DWORD written = 0;
-        if (!::WriteFile(file.Get(), data + done, chunk, &written, nullptr) || written != chunk) {
+        if (!::WriteFile(held->Get(), data + done, chunk, &written, nullptr) || written != chunk) {
+            held->Close();
             return WriteOutcome::ShortWrite;
         }
         done += chunk;
     }
-    *held = std::move(file);
     return WriteOutcome::Written;
 }
 

@@ -17,9 +17,10 @@ enum class WriteOutcome { Written, NotCreated, ShortWrite };
 // The temporary folder is shared with every other program of the user, so
 // the file must be one this run made: whatever has the name is deleted first
 // (a planted link goes, it is never written through) and the file is created
-// new, failing if something appeared in between. On success `held` keeps it
-// open until the end of the run, sharing read access only, so nobody can
-// change or replace it while the launcher and its JVMs read it.
+// new, failing if something appeared in between. `held` owns it from its
+// creation and, on success, keeps it open until the end of the run, sharing
+// read access only, so nobody can change or replace it while the launcher and
+// its JVMs read it; after a short write it is closed and the partial file stays.
 WriteOutcome WriteExtractedFile(const std::string& path, const uint8_t* data, size_t size,
                                 size_t chunkSize, ScopedHandle* held);
 

@@ -43,17 +43,20 @@ bool LauncherApp::ExtractSection(uint8_t id, const std::vector<uint8_t>& data, s
     }
     const std::string target = folder + section.name;
     if (LogAll) WriteLogLine(log, traceFormat, {LoadText(IDS_EXTRACTING_FILE), target});
+    // Known before the first byte is written: an abort may stop this thread
+    // in the middle of the write, and the file is then deleted all the same.
+    *path = target;
 
     // A file that cannot be created new is a failure: running a file this
     // run did not write would run whatever another program left there.
     if (WriteExtractedFile(target, data.data(), data.size(), chunkSize, held) !=
         WriteOutcome::Written) {
+        path->clear();
         WriteLogLine(log, "\r\n%s %s %s ...\r\n",
                      {LoadText(IDS_ERROR_OCCURED_WHILE), LoadText(IDS_EXTRACTING_FILE), target});
         return false;
     }
     *extracted = true;
-    *path = target;
     return true;
 }
 

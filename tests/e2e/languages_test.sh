@@ -145,16 +145,7 @@ english_font() {
     wine reg delete "$replacements" /v 'MS Sans Serif' /f >/dev/null 2>&1
     return 0
 }
-# Without a window manager on the display, captions show in the pictures only
-# when Wine draws them itself.
-x11='HKCU\Software\Wine\X11 Driver'
-restore_prefix() {
-    english_font
-    wine reg delete "$x11" /v Decorated /f >/dev/null 2>&1
-    return 0
-}
-trap restore_prefix EXIT
-wine reg add "$x11" /v Decorated /d N /f >/dev/null 2>&1
+trap english_font EXIT
 
 check_language en C.UTF-8 CP1252
 japanese_font

@@ -142,3 +142,40 @@ run_with_path() {
     rm -f "$WINEPREFIX/drive_c/tarnwick/$name"
     return $status
 }
+
+# ---------------------------------------------------------------------------
+# The host's real JVM, through the JVM bridge (tools/jvm_bridge) installed
+# as J:\jvm\bin\java.exe. The harness makes J: a network drive showing a
+# folder of its own, so no drive scan ever finds the bridge; and only a
+# search for the host JVM's own version reads its registry key.
+
+JVM_BRIDGE_HOME='J:\jvm'
+
+# host_jvm_property CLASSES_DIR NAME: the value the host's JVM reports for
+# NAME (java.version, java.vendor.url, ...) to the verification class.
+host_jvm_property() {
+    java -cp "$1" Verify | tr -d '\r' | awk -v key="$2 = " 'index($0, key) == 1 { print substr($0, length(key) + 1) }'
+}
+
+# criterion_version JAVA_VERSION: what a criterion asks of that JVM, with no
+# second '.', so the registry key the search reads is named by exactly it:
+# "17" of 17.0.15, "1.8" of 1.8.0_392.
+criterion_version() {
+    awk -F. '{ print ($1 == "1") ? $1 "." $2 : $1 }' <<<"$1"
+}
+
+# install_jvm_bridge BRIDGE.EXE VERSION [HOST_JAVA]: the bridge, running
+# HOST_JAVA (default: the host's java), and the runtime key of VERSION
+# pointing to it.
+install_jvm_bridge() {
+    local bin="$WINEPREFIX/dosdevices/j:/jvm/bin"
+    mkdir -p "$bin" && cp -f "$1" "$bin/java.exe" &&
+        printf 'java=%s\n' "${3:-$(readlink -f "$(command -v java)")}" >"$bin/bridge.properties" &&
+        reg_set_java_home "Software\\JavaSoft\\Java Runtime Environment\\$2" "$JVM_BRIDGE_HOME"
+}
+
+# remove_jvm_bridge VERSION: undoes install_jvm_bridge.
+remove_jvm_bridge() {
+    reg_delete "Software\\JavaSoft\\Java Runtime Environment\\$1"
+    rm -rf "$WINEPREFIX/dosdevices/j:/jvm"
+}

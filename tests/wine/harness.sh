@@ -50,14 +50,30 @@ start_xvfb() {
 }
 
 make_prefix() {
-    [ -f "$WINEPREFIX/system.reg" ] && [ -f "$state/prefix.ready" ] && return 0
-    rm -rf "$WINEPREFIX" "$state/prefix.ready"
+    [ -f "$WINEPREFIX/system.reg" ] && [ -f "$state/prefix-unmanaged.ready" ] && return 0
+    rm -rf "$WINEPREFIX" "$state/prefix-unmanaged.ready"
     wineboot -i >"$state/wineboot.log" 2>&1 || { cat "$state/wineboot.log" >&2; return 1; }
     wineserver -w
     # Without Z: a drive scan cannot wander into the host's file system.
     rm -f "$WINEPREFIX/dosdevices/z:"
+    # Xvfb has no window manager: Wine draws the frames itself and does not
+    # wait (2 s each time) for a manager to confirm that a window was hidden.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver -w
     mkdir -p "$WINEPREFIX/drive_c/tarnwick/bin"
-    touch "$state/prefix.ready"
+    touch "$state/prefix-unmanaged.ready"
+}
+
+# Drive J: shows a folder of its own, where tests and the demo put the JVM
+# bridge (tools/jvm_bridge). A "network" drive: no scan of the fixed drives
+# ever walks it. Wine learns a drive's type only when wineserver starts, so
+# the type is set and wineserver gone before the drive appears.
+make_bridge_drive() {
+    [ -L "$WINEPREFIX/dosdevices/j:" ] && return 0
+    mkdir -p "$state/bridge-drive"
+    wine reg add 'HKLM\Software\Wine\Drives' /v j: /d network /f >/dev/null 2>&1 || return 1
+    wineserver -w
+    ln -sfn "$state/bridge-drive" "$WINEPREFIX/dosdevices/j:"
 }
 
 # Wine's own fonts (MS Sans Serif, Tahoma, ...), which dialogs are laid out
@@ -77,6 +93,7 @@ case "$action" in
         start_xvfb || exit 1
         set_display
         make_prefix || exit 1
+        make_bridge_drive || exit 1
         link_wine_fonts
         ;;
     stop)

@@ -23,6 +23,8 @@
 //                stderr   prints the properties on standard error only
 //                fail     prints nothing, exit code 3
 //                hang     prints nothing and never ends
+//                installer-hangs  "Verify" as in normal; any other class
+//                         (the installer) never ends
 //                flood    prints the letters a to z over and over on
 //                         standard output, for ever or, with flood.bytes
 //                         set, that many bytes and then exit code 0
@@ -298,6 +300,9 @@ int main() {
     }
     if (invocation.className == "Verify") {
         WriteTo(STD_OUTPUT_HANDLE, Properties(settings, invocation));
+    } else if (mode == "installer-hangs") {
+        for (;;)
+            ::Sleep(INFINITE);
     } else {
         WriteTo(STD_OUTPUT_HANDLE, "ran " + invocation.className + "\r\n");
     }

@@ -3,7 +3,7 @@
 //
 //   window_watcher.exe RECORD [--press TEXT] [--answer PART TEXT]...
 //                      [--set ID=TEXT] [--click PART SPOT]... [--cancel-on WHEN]
-//                      [--shots DIR] [--timeout MS] -- PROGRAM ARGS...
+//                      [--freeze] [--shots DIR] [--timeout MS] -- PROGRAM ARGS...
 //
 // RECORD is UTF-8 text, one line per event, numbered from 1 by position (in
 // texts, line ends and tabs are written as \r, \n and \t):
@@ -17,8 +17,11 @@
 //       the progress bar (item 1003). Written at first sight and whenever
 //       visibility, region or status change (the bar alone moves every
 //       second and is only reported along).
-//   #cancel<TAB>line
-//       Cancel was pressed in that window because of --cancel-on.
+//   #cancel<TAB>line<TAB>frozen
+//       Cancel was pressed in that window because of --cancel-on; frozen is
+//       the number of the program's other threads suspended first (--freeze).
+//   #thawed<TAB>line
+//       the frozen threads were resumed.
 // In a new window: --set puts TEXT into edit control ID; --click clicks the
 // left button at SPOT ("ID": the middle of that control; "X,Y": client
 // coordinates) in windows whose texts contain PART; then --answer presses
@@ -26,9 +29,13 @@
 // --press presses TEXT. --cancel-on presses Cancel once in the window with a
 // status line: "first" at first sight, "status=TEXT" when the status
 // contains TEXT, "region=empty" when its region is empty, "file=PATH" once
-// PATH exists. --shots saves a picture of each new window as DIR\LINE.png.
+// PATH exists. With --freeze, every other thread of the program (the worker)
+// is suspended just before, so the run stays in the step it was in, as
+// behind a very slow disk; they go on once the window is shown again
+// ("#thawed<TAB>line"). --shots saves a picture of each new window as DIR\LINE.png.
 // Exits with the program's exit code, or 99 when it had to be killed.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <map>
@@ -116,6 +123,7 @@ struct Options {
     int setId = 0;
     std::string setText;
     std::string cancelOn;
+    bool freeze = false;
     std::string shots;
     DWORD timeoutMs = 60000;
     std::wstring commandLine;
@@ -171,6 +179,7 @@ public:
         : options_(options), record_(record), processId_(processId) {}
 
     void FindNewWindows() { ::EnumWindows(&Watcher::Visit, reinterpret_cast<LPARAM>(this)); }
+    bool SawAnyWindow() const { return !lines_.empty(); }
 
     // Follows every window with a status line, and presses its Cancel when
     // --cancel-on says so.
@@ -183,9 +192,21 @@ public:
                       std::to_string(state.bar));
                 last = state;
             }
+            // Thawed once the dialog, hidden while it asks, is shown again.
+            if (!frozen_.empty() && state.seen[0] == '0') hiddenSinceFreeze_ = true;
+            if (!frozen_.empty() && hiddenSinceFreeze_ && state.seen[0] == '1') {
+                for (HANDLE thread : frozen_) {
+                    ::ResumeThread(thread);
+                    ::CloseHandle(thread);
+                }
+                frozen_.clear();
+                Write("#thawed\t" + std::to_string(lines_.at(window)));
+            }
             if (!cancelled_ && CancelDue(state)) {
                 cancelled_ = true;
-                Write("#cancel\t" + std::to_string(lines_.at(window)));
+                if (options_.freeze) FreezeOtherThreads(window);
+                Write("#cancel\t" + std::to_string(lines_.at(window)) + "\t" +
+                      std::to_string(frozen_.size()));
                 ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                                reinterpret_cast<LPARAM>(::GetDlgItem(window, IDCANCEL)));
             }
@@ -202,6 +223,26 @@ private:
         std::fprintf(record_, "%s\n", line.c_str());
         std::fflush(record_);
         ++lineCount_;
+    }
+
+    // Suspends the program's threads but the one that owns `window`.
+    void FreezeOtherThreads(HWND window) {
+        const DWORD keep = ::GetWindowThreadProcessId(window, nullptr);
+        HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+        if (snapshot == INVALID_HANDLE_VALUE) return;
+        THREADENTRY32 entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry)) {
+            if (entry.th32OwnerProcessID != processId_ || entry.th32ThreadID == keep) continue;
+            HANDLE thread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+            if (thread == nullptr) continue;
+            if (::SuspendThread(thread) != static_cast<DWORD>(-1)) {
+                frozen_.push_back(thread);
+            } else {
+                ::CloseHandle(thread);
+            }
+        }
+        ::CloseHandle(snapshot);
     }
 
     bool CancelDue(const ProgressState& state) const {
@@ -300,6 +341,8 @@ private:
     std::map<HWND, int> lines_;
     std::map<HWND, ProgressState> progress_;
     bool cancelled_ = false;
+    std::vector<HANDLE> frozen_;
+    bool hiddenSinceFreeze_ = false;
 };
 
 bool ParseOptions(Options* options) {
@@ -317,8 +360,14 @@ bool ParseOptions(Options* options) {
     ::LocalFree(argv);
     if (args.empty()) return false;
     options->record = args[0];
-    for (size_t i = 1; i + 1 < args.size(); i += 2) {
+    for (size_t i = 1; i < args.size(); i += 2) {
         const std::string& name = args[i];
+        if (name == "--freeze") {
+            options->freeze = true;
+            --i;
+            continue;
+        }
+        if (i + 1 == args.size()) return false;
         const std::string& value = args[i + 1];
         if ((name == "--answer" || name == "--click") && i + 2 < args.size()) {
             (name == "--answer" ? options->answers : options->clicks).push_back({value, args[i + 2]});
@@ -350,7 +399,7 @@ int main() {
     if (!ParseOptions(&options)) {
         std::fprintf(stderr, "usage: window_watcher RECORD [--press TEXT] [--answer PART TEXT]... "
                              "[--set ID=TEXT] [--click PART SPOT]... [--cancel-on WHEN] "
-                             "[--shots DIR] [--timeout MS] -- PROGRAM ARGS...\n");
+                             "[--freeze] [--shots DIR] [--timeout MS] -- PROGRAM ARGS...\n");
         return 2;
     }
     FILE* record = _wfopen(Wide(options.record).c_str(), L"wb");
@@ -378,9 +427,10 @@ int main() {
     DWORD lastSearch = started - 1000;
     DWORD exitCode = 99;
     // The status line is polled every millisecond, so that a status shown
-    // only briefly is still seen; new windows are looked for less often.
+    // only briefly is still seen; new windows are looked for as often until
+    // the first one shows up, then every 50 ms.
     for (;;) {
-        if (::GetTickCount() - lastSearch >= 50) {
+        if (!watcher.SawAnyWindow() || ::GetTickCount() - lastSearch >= 50) {
             watcher.FindNewWindows();
             lastSearch = ::GetTickCount();
         }

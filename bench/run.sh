@@ -1,8 +1,9 @@
 #!/bin/bash
 # `make bench`: under Wine, loading and extracting a 3.5 MB package against
 # a plain copy of the same bytes; the drive scan of the JVM search against a
-# bare walk of a tree of 100,000 files in 10,000 folders; and, natively, the
-# JVM runs a search costs in the worst case.
+# bare walk of a tree of 100,000 files in 10,000 folders; a whole silent run
+# against the JVM runs it cannot avoid, with its peak memory; and, natively,
+# the JVM runs a search costs in the worst case.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "$1")
@@ -43,6 +44,29 @@ cp "$build/windows/scan_bench.exe" "$WINEPREFIX/drive_c/tarnwick/bin/"
 echo
 wine 'C:\tarnwick\bin\scan_bench.exe' 'S:\' 5
 unmap_drive s
+
+# A whole silent run: a stand-in JVM under the first registry key the
+# criteria name, packages of about 3.5 MB and 32 MB.
+jvm_dir="$WINEPREFIX/drive_c/bench/jre"
+mkdir -p "$jvm_dir/bin" "$WINEPREFIX/drive_c/bench/classes"
+cp "$build/windows/stand_in_jvm.exe" "$jvm_dir/bin/jre.exe"
+printf 'version=1.2.2\r\nvendor.url=http://java.sun.com/\r\n' >"$jvm_dir/jvm.properties"
+cp "$build/java/Verify.class" "$work/Installer.class" "$WINEPREFIX/drive_c/bench/classes/"
+head -c 32000000 /dev/urandom >"$work/payload32.bin"
+"$tarnpack" archive -o "$work/Installer32.class" --class "$build/java/Installer.class" \
+    --section Payload "$work/payload32.bin" >/dev/null
+for pair in "setup:Installer" "setup32:Installer32"; do
+    "$tarnpack" build -o "$WINEPREFIX/drive_c/bench/${pair%%:*}.exe" --launcher "$build/windows/launcher.exe" \
+        --archive "$work/${pair#*:}.class" --verify "$build/java/Verify.class" \
+        --criteria 'vendor=sun:type=jre:version=1.2' >/dev/null
+done
+wine reg add 'HKLM\Software\JavaSoft\Java Runtime Environment\1.2' /v JavaHome /d 'C:\bench\jre' /f >/dev/null 2>&1
+cp "$build/windows/whole_run_bench.exe" "$WINEPREFIX/drive_c/tarnwick/bin/"
+echo
+wine 'C:\tarnwick\bin\whole_run_bench.exe' 'C:\bench\jre\bin\jre.exe' 'C:\bench\classes' 15 \
+    'C:\bench\setup.exe' 'C:\bench\setup32.exe'
+wine reg delete 'HKLM\Software\JavaSoft' /f >/dev/null 2>&1
+rm -rf "$WINEPREFIX/drive_c/bench"
 
 echo
 "$build/search_cost"

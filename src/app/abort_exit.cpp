@@ -2,7 +2,8 @@
 // it can no longer touch the LauncherApp or the files Teardown deletes. It
 // may have been stopped inside the heap, so from here on nothing allocates:
 // texts go through buffers on the stack, and the process ends without the
-// C runtime's clean-up. A child it started (a running installer) goes on.
+// C runtime's or the DLLs' clean-up. A child it started (a running
+// installer) goes on.
 #include <windows.h>
 
 #include "app/launcher_app.h"
@@ -43,8 +44,11 @@ void LauncherApp::EndAbortedRun(HANDLE worker) {
     DeleteWithoutHeap(log, archiveExtracted, archivePath, &archiveFile);
     DeleteWithoutHeap(log, bundledInstallerExtracted, bundledInstallerPath, &bundledInstallerFile);
     log.Close();
-    // The exit code is always 0, as for every other end of a run.
-    ::ExitProcess(0);
+    // The exit code is always 0, as for every other end of a run. Not
+    // ExitProcess: the DLLs' detach code it runs could wait for a lock the
+    // stopped worker still holds (the heap's, say) and never return.
+    ::TerminateProcess(::GetCurrentProcess(), 0);
+    ::ExitProcess(0);  // only if the system refused the above
 }
 
 }  // namespace tarnwick

@@ -64,6 +64,16 @@ remove_stray_jvms() {
         -print0 | xargs -0 rm -f
 }
 
+# wine_pids PATTERN: the processes of this prefix whose command line matches
+# PATTERN (other worktrees' tests may run the same programs in theirs).
+wine_pids() {
+    local pid
+    for pid in $(pgrep -f "$1"); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+    done
+    return 0
+}
+
 e2e_summary() {
     echo "$E2E_PASSES passed, $E2E_FAILURES failed"
     [ "$E2E_FAILURES" -eq 0 ]

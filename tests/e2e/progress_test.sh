@@ -38,8 +38,9 @@ run_watched() {
     rm -f "$dir/$rec" "$dir/${rec%.rec}.log" "$record"
     (cd "$dir" && timeout 120 wine "$win_dir\\watch.exe" "$win_dir\\$rec" --timeout 60000 "$@")
 }
-# The distinct status texts one after the other, from the state lines.
-statuses() { tr -d '\r' <"$dir/$1" | grep '^#state' | cut -f5 | uniq | paste -sd '|'; }
+# The distinct status texts one after the other while the dialog is shown
+# (at the end of the process it goes away with its status line).
+statuses() { tr -d '\r' <"$dir/$1" | grep $'^#state\t[0-9]*\t1\t' | cut -f5 | uniq | paste -sd '|'; }
 log_text() { tr -d '\r' <"$dir/$1"; }
 
 # jvm_at FOLDER MODE: a stand-in JRE under the runtime key.
@@ -54,7 +55,7 @@ jvm_at good normal
 run_watched order.rec -- "$win_dir\\setup.exe" -log order.log
 got=$(statuses order.rec)
 want='|Extracting Java Archive...|Searching for JVM...'
-last=$(tr -d '\r' <"$dir/order.rec" | grep '^#state' | tail -1 | cut -f3,4)
+last=$(tr -d '\r' <"$dir/order.rec" | grep $'^#state\t[0-9]*\t1\t' | tail -1 | cut -f3,4)
 if [ "$got" = "$want" ] && [ "$last" = $'1\tempty' ]; then pass "status texts in order, hidden at the launch"; else
     fail "status texts in order, hidden at the launch" "want: $want, then 1 empty" "got:  $got, then $last"; fi
 
@@ -100,9 +101,10 @@ jvm_at busy installer-hangs
 abort_case installing 'region=empty' 'Deleting file'
 if log_text installing.log | grep -q '^Launching '; then pass "abort while installing: the installer was running"; else
     fail "abort while installing: the installer was running" "$(log_text installing.log | tail -4)"; fi
-if pgrep -f 'jvms.busy.bin.jre.exe' >/dev/null; then pass "abort leaves the running installer alone"; else
+if [ -n "$(wine_pids 'jvms.busy.bin.jre.exe')" ]; then pass "abort leaves the running installer alone"; else
     fail "abort leaves the running installer alone" "no stand-in process left"; fi
-pkill -f 'jvms.(hung|busy).bin.jre.exe'
+# They would never end.
+kill $(wine_pids 'jvms.(hung|busy).bin.jre.exe') 2>/dev/null
 reg_delete 'Software\JavaSoft'
 
 # --- message boxes of the run are owned by the progress dialog

@@ -1,0 +1,157 @@
+// A whole silent run against the parts of it that no launcher can avoid:
+// the two runs of the JVM with the verify class (one in the search, one
+// before the launch) and the installer's own run, all measured in the same
+// run under Wine; and the peak memory of runs with packages of two sizes.
+//
+//   whole_run_bench.exe JVM.EXE CLASS_FOLDER ROUNDS SETUP.EXE [SETUP.EXE...]
+//
+// The JVM must be the one the setup finds in the first place it tries, and
+// CLASS_FOLDER must hold the package's Verify.class and Installer.class.
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench/bench_clock.h"
+#include "ui/scoped_handle.h"
+
+namespace {
+
+using tarnwick::ScopedHandle;
+using tarnwick::ScopedKernelHandle;
+using tarnwick::bench::Median;
+using tarnwick::bench::Now;
+
+struct RunResult {
+    bool ok = false;
+    double seconds = 0;
+    size_t peakWorkingSet = 0;
+};
+
+// Runs a command line to its end, as the launcher does: no console window,
+// standard output drained from a pipe when `pipeOutput` is set. Wine answers
+// memory queries only while the process lives, so they are polled.
+RunResult Run(const std::string& commandLine, bool pipeOutput) {
+    RunResult result;
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (pipeOutput && !::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return result;
+    ScopedHandle reader(readEnd != nullptr ? readEnd : INVALID_HANDLE_VALUE);
+    ScopedHandle writer(writeEnd != nullptr ? writeEnd : INVALID_HANDLE_VALUE);
+    if (pipeOutput) ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (pipeOutput) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = writeEnd;
+        startup.hStdError = writeEnd;
+    }
+    PROCESS_INFORMATION child = {};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    const double start = Now();
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, pipeOutput, CREATE_NO_WINDOW,
+                          nullptr, nullptr, &startup, &child)) {
+        return result;
+    }
+    ScopedKernelHandle process(child.hProcess), thread(child.hThread);
+    writer.Close();
+    if (pipeOutput) {
+        char chunk[1024];
+        DWORD read = 0;
+        while (::ReadFile(reader.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
+        }
+    }
+    for (;;) {
+        PROCESS_MEMORY_COUNTERS counters = {};
+        counters.cb = sizeof counters;
+        if (::GetProcessMemoryInfo(process.Get(), &counters, sizeof counters) &&
+            counters.PeakWorkingSetSize > result.peakWorkingSet) {
+            result.peakWorkingSet = counters.PeakWorkingSetSize;
+        }
+        if (::WaitForSingleObject(process.Get(), 2) == WAIT_OBJECT_0) break;
+    }
+    result.seconds = Now() - start;
+    result.ok = true;
+    return result;
+}
+
+size_t FileSize(const char* path) {
+    WIN32_FILE_ATTRIBUTE_DATA attributes;
+    return ::GetFileAttributesExA(path, GetFileExInfoStandard, &attributes) ? attributes.nFileSizeLow : 0;
+}
+
+struct Series {
+    std::vector<double> seconds;
+    size_t peak = 0;
+    void Add(const RunResult& run) {
+        seconds.push_back(run.seconds);
+        if (run.peakWorkingSet > peak) peak = run.peakWorkingSet;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: whole_run_bench JVM.EXE CLASS_FOLDER ROUNDS SETUP.EXE [SETUP.EXE...]\n");
+        return 2;
+    }
+    const std::string jvm = std::string("\"") + argv[1] + "\"";
+    const std::string classPath = std::string(" -classpath \"") + argv[2] + "\" ";
+    const int rounds = std::atoi(argv[3]);
+
+    std::vector<Series> setups(static_cast<size_t>(argc - 4));
+    Series verify, installer, bare;
+    for (int round = 0; round < rounds; ++round) {
+        for (size_t i = 0; i < setups.size(); ++i) {
+            const RunResult run = Run(std::string("\"") + argv[4 + i] + "\" -silent", false);
+            if (!run.ok) {
+                std::fprintf(stderr, "whole_run_bench: cannot run %s (error %lu)\n", argv[4 + i], ::GetLastError());
+                return 1;
+            }
+            setups[i].Add(run);
+        }
+        const RunResult check = Run(jvm + classPath + "Verify", true);
+        const RunResult install = Run(jvm + classPath + "Installer", false);
+        if (!check.ok || !install.ok) {
+            std::fprintf(stderr, "whole_run_bench: cannot run %s (error %lu)\n", argv[1], ::GetLastError());
+            return 1;
+        }
+        verify.Add(check);
+        installer.Add(install);
+        // What any program costs to start and end under Wine: the JVM
+        // stand-in asked for a class that does not exist.
+        bare.Add(Run(jvm + classPath + "NoSuchClass", false));
+    }
+
+    const double whole = Median(setups[0].seconds);
+    const double parts = 2 * Median(verify.seconds) + Median(installer.seconds);
+    std::printf("whole silent run, JVM found in the first place tried: %d rounds, medians\n", rounds);
+    std::printf("  setup.exe -silent:               %7.1f ms\n", whole * 1000);
+    std::printf("  its unavoidable parts:           %7.1f ms  (2 x verify run %.1f ms + installer run %.1f ms)\n",
+                parts * 1000, Median(verify.seconds) * 1000, Median(installer.seconds) * 1000);
+    std::printf("  whole run / parts:               %7.2f  (the launcher's own share: %.1f ms)\n",
+                whole / parts, (whole - parts) * 1000);
+    std::printf("  a bare process start and end:    %7.1f ms  (part of that share: the launcher's own)\n",
+                Median(bare.seconds) * 1000);
+    for (size_t i = 1; i < setups.size(); ++i) {
+        std::printf("  setup.exe of %zu bytes -silent: %7.1f ms\n", FileSize(argv[4 + i]),
+                    Median(setups[i].seconds) * 1000);
+    }
+    std::printf("peak working set (Wine's own DLLs included):\n");
+    std::printf("  the JVM stand-in alone:          %7.1f MB\n", installer.peak / 1048576.0);
+    for (size_t i = 0; i < setups.size(); ++i) {
+        std::printf("  setup.exe of %10zu bytes:     %7.1f MB\n", FileSize(argv[4 + i]), setups[i].peak / 1048576.0);
+    }
+    if (setups.size() >= 2) {
+        const double grow = double(setups.back().peak) - double(setups.front().peak);
+        const double size = double(FileSize(argv[argc - 1])) - double(FileSize(argv[4]));
+        std::printf("  growth per byte of package:      %7.2f  (peak difference / size difference)\n", grow / size);
+    }
+    return 0;
+}

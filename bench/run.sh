@@ -25,6 +25,8 @@ head -c 3500000 /dev/urandom >"$work/payload.bin"
 "$harness" start "$state" >/dev/null
 trap '"$harness" stop "$state" >/dev/null' EXIT
 eval "$("$harness" env "$state")"
+# From a folder Wine can name, so its programs get a working folder.
+cd "$WINEPREFIX/drive_c"
 cp "$work/setup.exe" "$build/windows/package_bench.exe" "$WINEPREFIX/drive_c/tarnwick/bin/"
 wine 'C:\tarnwick\bin\package_bench.exe' 'C:\tarnwick\bin\setup.exe' 61
 

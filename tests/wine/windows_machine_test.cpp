@@ -56,9 +56,9 @@ std::string StandInJvm() {
     return path[0] == '\\' ? "\\\\?\\unix" + path : path;
 }
 
-// A registry key for test values, removed afterwards, and a scratch folder that is also the
-// current one: children start there, and under Wine the folder this process
-// started in may be a Unix folder they cannot enter.
+// A registry key for test values, removed afterwards, and a scratch folder
+// that is also the current one: children start there, and under Wine the
+// folder this process started in may be a Unix folder they cannot enter.
 class WindowsMachineTest : public testing::Test {
   protected:
     void SetUp() override {

@@ -23,8 +23,10 @@
 //                stderr   prints the properties on standard error only
 //                fail     prints nothing, exit code 3
 //                hang     prints nothing and never ends
+//                slow     as normal, but only after 2 seconds
 //                installer-hangs  "Verify" as in normal; any other class
-//                         (the installer) never ends
+//                         (the installer) writes the file "installer-running"
+//                         beside this executable and never ends
 //                flood    prints the letters a to z over and over on
 //                         standard output, for ever or, with flood.bytes
 //                         set, that many bytes and then exit code 0
@@ -280,6 +282,7 @@ int main() {
     const std::string& mode = settings.at("mode");
     const Invocation invocation = Parse(commandLine);
 
+    if (mode == "slow") ::Sleep(2000);
     if (mode == "silent") return 0;
     if (mode == "fail") return 3;
     if (mode == "hang") {
@@ -301,6 +304,9 @@ int main() {
     if (invocation.className == "Verify") {
         WriteTo(STD_OUTPUT_HANDLE, Properties(settings, invocation));
     } else if (mode == "installer-hangs") {
+        // Tells a test that the installer is under way.
+        ::CloseHandle(::CreateFileA((FolderOf(OwnPath()) + "\\installer-running").c_str(), GENERIC_WRITE, 0,
+                                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         for (;;)
             ::Sleep(INFINITE);
     } else {

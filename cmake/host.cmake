@@ -36,7 +36,8 @@ add_test(NAME host.unit COMMAND tarnwick_host_tests)
 # Fuzz targets: libFuzzer with clang; a short run over the seeds is a test,
 # `make fuzz` runs them for longer.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-    foreach(target fuzz_options fuzz_image_size fuzz_section_table fuzz_java_archive fuzz_criteria fuzz_verify_output)
+    foreach(target fuzz_options fuzz_image_size fuzz_section_table fuzz_java_archive fuzz_criteria fuzz_verify_output
+                   fuzz_bridge_arguments)
         add_executable(${target} tests/fuzz/${target}.cpp)
         target_link_libraries(${target} PRIVATE tarnwick_core)
         target_compile_options(${target} PRIVATE -fsanitize=fuzzer)
@@ -47,6 +48,7 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
                  COMMAND ${target} -runs=20000 -seed=1 ${CMAKE_BINARY_DIR}/fuzz-smoke/${target}
                          ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${target})
     endforeach()
+    target_link_libraries(fuzz_bridge_arguments PRIVATE jvm_bridge_core)
 endif()
 
 # The Windows build, cross-compiled into windows/ below this folder.

@@ -36,7 +36,7 @@ run_watched() {
     local rec=$1
     shift
     rm -f "$dir/$rec" "$record"
-    (cd "$dir" && timeout 120 wine "$win_dir\\watch.exe" "$win_dir\\$rec" --timeout 60000 "$@")
+    run_watcher "$rec" "$@"
 }
 log_has() { grep -qF "$2" <(tr -d '\r' <"$dir/$1"); }
 shown() { tr -d '\r' <"$dir/$1" | cut -f2 | grep -c "$2"; }

@@ -40,8 +40,7 @@ run_watched() {
     local locale=$1 name=$2
     shift 2
     rm -rf "$dir/$name.rec" "$dir/$name"
-    (cd "$dir" && LC_ALL=$locale timeout 120 wine "$win_dir\\watch.exe" "$win_dir\\$name.rec" \
-        --timeout 60000 --shots "$win_dir\\$name" "$@")
+    LC_ALL=$locale run_watcher "$name.rec" --shots "$win_dir\\$name" "$@"
 }
 
 # window_line NAME TEXT: the number of the first recorded window whose texts

@@ -74,6 +74,15 @@ wine_pids() {
     return 0
 }
 
+# run_watcher RECORD WATCHER-OPTIONS... -- PROGRAM ARGS: runs PROGRAM under
+# the window watcher, which the test copied as watch.exe into its folder
+# ($dir, seen by Windows programs as $win_dir); RECORD is written there.
+run_watcher() {
+    local rec=$1
+    shift
+    (cd "$dir" && timeout 120 wine "$win_dir\\watch.exe" "$win_dir\\$rec" --timeout 60000 "$@")
+}
+
 e2e_summary() {
     echo "$E2E_PASSES passed, $E2E_FAILURES failed"
     [ "$E2E_FAILURES" -eq 0 ]

@@ -43,8 +43,7 @@ run_watched() {
     local record=$1 button=$2
     shift 2
     rm -f "$dir/$record"
-    (cd "$dir" && timeout 120 wine "$win_dir\\watch.exe" "$win_dir\\$record" --press "$button" \
-        --timeout 60000 -- "$@")
+    run_watcher "$record" --press "$button" -- "$@"
 }
 
 # expect_windows NAME RECORD LINES: the windows shown besides the progress

@@ -36,7 +36,7 @@ run_watched() {
     local rec=$1
     shift
     rm -f "$dir/$rec" "$dir/${rec%.rec}.log" "$record"
-    (cd "$dir" && timeout 120 wine "$win_dir\\watch.exe" "$win_dir\\$rec" --timeout 60000 "$@")
+    run_watcher "$rec" "$@"
 }
 # The status texts one after the other while the dialog is shown (at the end
 # of the process it goes away with its status line).

@@ -10,14 +10,7 @@
 #include "bridge_settings.h"
 #include "java_arguments.h"
 #include "windows_arguments.h"
-
-namespace {
-
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
-}  // namespace
+#include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tarnwick;

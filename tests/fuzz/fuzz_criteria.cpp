@@ -8,14 +8,11 @@
 #include <vector>
 
 #include "jvmsearch/jvm_criterion.h"
+#include "fuzz_check.h"
 
 namespace {
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
 
 }  // namespace
 

@@ -7,14 +7,11 @@
 #include <string>
 
 #include "jvmlaunch/verify_output.h"
+#include "fuzz_check.h"
 
 namespace {
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
 
 bool Trimmed(const std::string& value) {
     return value.empty() || (value.front() != ' ' && value.back() != ' ');

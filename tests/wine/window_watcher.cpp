@@ -20,8 +20,6 @@
 //   #cancel<TAB>line<TAB>frozen
 //       Cancel was pressed in that window because of --cancel-on; frozen is
 //       the number of the program's other threads suspended first (--freeze).
-//   #thawed<TAB>line
-//       the frozen threads were resumed.
 // In a new window: --set puts TEXT into edit control ID; --click clicks the
 // left button at SPOT ("ID": the middle of that control; "X,Y": client
 // coordinates) in windows whose texts contain PART; then --answer presses
@@ -30,9 +28,9 @@
 // status line: "first" at first sight, "status=TEXT" when the status
 // contains TEXT, "region=empty" when its region is empty, "file=PATH" once
 // PATH exists. With --freeze, every other thread of the program (the worker)
-// is suspended just before, so the run stays in the step it was in, as
-// behind a very slow disk; they go on once the window is shown again
-// ("#thawed<TAB>line"). --shots saves a picture of each new window as DIR\LINE.png.
+// is suspended just before, for good, so the run stays in the step it was
+// in, as behind a very slow disk (for Cancel answered with OK). --shots
+// saves a picture of each new window as DIR\LINE.png.
 // Exits with the program's exit code, or 99 when it had to be killed.
 #include <windows.h>
 #include <tlhelp32.h>
@@ -192,21 +190,10 @@ public:
                       std::to_string(state.bar));
                 last = state;
             }
-            // Thawed once the dialog, hidden while it asks, is shown again.
-            if (!frozen_.empty() && state.seen[0] == '0') hiddenSinceFreeze_ = true;
-            if (!frozen_.empty() && hiddenSinceFreeze_ && state.seen[0] == '1') {
-                for (HANDLE thread : frozen_) {
-                    ::ResumeThread(thread);
-                    ::CloseHandle(thread);
-                }
-                frozen_.clear();
-                Write("#thawed\t" + std::to_string(lines_.at(window)));
-            }
             if (!cancelled_ && CancelDue(state)) {
                 cancelled_ = true;
-                if (options_.freeze) FreezeOtherThreads(window);
-                Write("#cancel\t" + std::to_string(lines_.at(window)) + "\t" +
-                      std::to_string(frozen_.size()));
+                const int frozen = options_.freeze ? FreezeOtherThreads(window) : 0;
+                Write("#cancel\t" + std::to_string(lines_.at(window)) + "\t" + std::to_string(frozen));
                 ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                                reinterpret_cast<LPARAM>(::GetDlgItem(window, IDCANCEL)));
             }
@@ -225,24 +212,24 @@ private:
         ++lineCount_;
     }
 
-    // Suspends the program's threads but the one that owns `window`.
-    void FreezeOtherThreads(HWND window) {
+    // Suspends the program's threads but the one that owns `window`; gives
+    // how many.
+    int FreezeOtherThreads(HWND window) const {
         const DWORD keep = ::GetWindowThreadProcessId(window, nullptr);
         HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-        if (snapshot == INVALID_HANDLE_VALUE) return;
+        if (snapshot == INVALID_HANDLE_VALUE) return 0;
+        int frozen = 0;
         THREADENTRY32 entry = {};
         entry.dwSize = sizeof entry;
         for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry)) {
             if (entry.th32OwnerProcessID != processId_ || entry.th32ThreadID == keep) continue;
             HANDLE thread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
             if (thread == nullptr) continue;
-            if (::SuspendThread(thread) != static_cast<DWORD>(-1)) {
-                frozen_.push_back(thread);
-            } else {
-                ::CloseHandle(thread);
-            }
+            if (::SuspendThread(thread) != static_cast<DWORD>(-1)) ++frozen;
+            ::CloseHandle(thread);
         }
         ::CloseHandle(snapshot);
+        return frozen;
     }
 
     bool CancelDue(const ProgressState& state) const {
@@ -341,8 +328,6 @@ private:
     std::map<HWND, int> lines_;
     std::map<HWND, ProgressState> progress_;
     bool cancelled_ = false;
-    std::vector<HANDLE> frozen_;
-    bool hiddenSinceFreeze_ = false;
 };
 
 bool ParseOptions(Options* options) {

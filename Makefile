@@ -16,7 +16,9 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j2
 
+# The harness says loudly when the Windows tests run the x86_64 build.
 test: build
+	@tests/wine/harness.sh world >/dev/null
 	cd $(BUILD) && ctest --output-on-failure -j2
 
 demo: build

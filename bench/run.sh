@@ -12,23 +12,25 @@ state="$build/wine"
 tarnpack="$build/tools/tarnpack/tarnpack"
 work="$build/bench"
 mkdir -p "$work"
+"$harness" start "$state" >/dev/null
+trap '"$harness" stop "$state" >/dev/null' EXIT
+eval "$("$harness" env "$state")"
+. "$root/tests/e2e/lib.sh"
+windows=$(windows_build_dir "$build")
 
 # An installer archive of about the size of a real one: 3.5 MB of resources
 # that do not compress.
 head -c 3500000 /dev/urandom >"$work/payload.bin"
 "$tarnpack" archive -o "$work/Installer.class" --class "$build/java/Installer.class" \
     --section Payload "$work/payload.bin" >/dev/null
-"$tarnpack" build -o "$work/setup.exe" --launcher "$build/windows/launcher.exe" \
+"$tarnpack" build -o "$work/setup.exe" --launcher "$windows/launcher.exe" \
     --archive "$work/Installer.class" --verify "$build/java/Verify.class" \
     --criteria 'vendor=sun:type=jre:version=1.4' >/dev/null
 
-"$harness" start "$state" >/dev/null
-trap '"$harness" stop "$state" >/dev/null' EXIT
-eval "$("$harness" env "$state")"
 # From a folder Wine can name, so its programs get a working folder.
 cd "$WINEPREFIX/drive_c"
-cp "$work/setup.exe" "$build/windows/package_bench.exe" "$WINEPREFIX/drive_c/tarnwick/bin/"
-wine 'C:\tarnwick\bin\package_bench.exe' 'C:\tarnwick\bin\setup.exe' 61
+cp "$work/setup.exe" "$windows/package_bench.exe" "$WINEPREFIX/drive_c/tarnwick/bin/"
+tw_wine 'C:\tarnwick\bin\package_bench.exe' 'C:\tarnwick\bin\setup.exe' 61
 
 # A tree of 100 x 100 folders with 10 files each, made once and kept.
 tree="$work/tree"
@@ -40,34 +42,33 @@ if [ ! -f "$tree/.complete" ]; then
     mkdir -p "$tree/d42/e42/jdk/bin" && touch "$tree/d42/e42/jdk/bin/java.exe"
     touch "$tree/.complete"
 fi
-. "$root/tests/e2e/lib.sh"
 map_fixed_drive s "$tree"
-cp "$build/windows/scan_bench.exe" "$WINEPREFIX/drive_c/tarnwick/bin/"
+cp "$windows/scan_bench.exe" "$WINEPREFIX/drive_c/tarnwick/bin/"
 echo
-wine 'C:\tarnwick\bin\scan_bench.exe' 'S:\' 5
+tw_wine 'C:\tarnwick\bin\scan_bench.exe' 'S:\' 5
 unmap_drive s
 
 # A whole silent run: a stand-in JVM under the first registry key the
 # criteria name, packages of about 3.5 MB and 32 MB.
 jvm_dir="$WINEPREFIX/drive_c/bench/jre"
 mkdir -p "$jvm_dir/bin" "$WINEPREFIX/drive_c/bench/classes"
-cp "$build/windows/stand_in_jvm.exe" "$jvm_dir/bin/jre.exe"
+cp "$windows/stand_in_jvm.exe" "$jvm_dir/bin/jre.exe"
 printf 'version=1.2.2\r\nvendor.url=http://java.sun.com/\r\n' >"$jvm_dir/jvm.properties"
 cp "$build/java/Verify.class" "$work/Installer.class" "$WINEPREFIX/drive_c/bench/classes/"
 head -c 32000000 /dev/urandom >"$work/payload32.bin"
 "$tarnpack" archive -o "$work/Installer32.class" --class "$build/java/Installer.class" \
     --section Payload "$work/payload32.bin" >/dev/null
 for pair in "setup:Installer" "setup32:Installer32"; do
-    "$tarnpack" build -o "$WINEPREFIX/drive_c/bench/${pair%%:*}.exe" --launcher "$build/windows/launcher.exe" \
+    "$tarnpack" build -o "$WINEPREFIX/drive_c/bench/${pair%%:*}.exe" --launcher "$windows/launcher.exe" \
         --archive "$work/${pair#*:}.class" --verify "$build/java/Verify.class" \
         --criteria 'vendor=sun:type=jre:version=1.2' >/dev/null
 done
-wine reg add 'HKLM\Software\JavaSoft\Java Runtime Environment\1.2' /v JavaHome /d 'C:\bench\jre' /f >/dev/null 2>&1
-cp "$build/windows/whole_run_bench.exe" "$WINEPREFIX/drive_c/tarnwick/bin/"
+reg_set_java_home 'Software\JavaSoft\Java Runtime Environment\1.2' 'C:\bench\jre'
+cp "$windows/whole_run_bench.exe" "$WINEPREFIX/drive_c/tarnwick/bin/"
 echo
-wine 'C:\tarnwick\bin\whole_run_bench.exe' 'C:\bench\jre\bin\jre.exe' 'C:\bench\classes' 15 \
+tw_wine 'C:\tarnwick\bin\whole_run_bench.exe' 'C:\bench\jre\bin\jre.exe' 'C:\bench\classes' 15 \
     'C:\bench\setup.exe' 'C:\bench\setup32.exe'
-wine reg delete 'HKLM\Software\JavaSoft' /f >/dev/null 2>&1
+reg_delete 'Software\JavaSoft'
 rm -rf "$WINEPREFIX/drive_c/bench"
 
 echo

@@ -65,8 +65,28 @@ ExternalProject_Add(windows_build
 )
 
 # Wine runs in a private prefix below this folder, with its own Xvfb; the
-# fixtures start them once for the whole run and stop them at its end.
+# fixtures start them once for the whole run and stop them at its end. The
+# harness picks the test world: where the kernel runs no 32-bit programs the
+# Windows-side targets are built once more for x86_64 and run under wine64.
 set(WINE_HARNESS ${CMAKE_SOURCE_DIR}/tests/wine/harness.sh)
+execute_process(COMMAND ${WINE_HARNESS} world OUTPUT_VARIABLE TARNWICK_WORLD OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(TARNWICK_WORLD STREQUAL "x64")
+    message(STATUS "Test world x64: the shipped i686 launcher is built and inspected, not run")
+    set(WINDOWS_TEST_DIR ${CMAKE_BINARY_DIR}/windows-x64)
+    ExternalProject_Add(windows_x64_build
+        SOURCE_DIR ${CMAKE_SOURCE_DIR}
+        BINARY_DIR ${WINDOWS_TEST_DIR}
+        CMAKE_ARGS
+            -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-x86_64.cmake
+            -DCMAKE_BUILD_TYPE=Release
+        INSTALL_COMMAND ""
+        BUILD_ALWAYS ON
+        USES_TERMINAL_BUILD ON
+        DEPENDS windows_build
+    )
+else()
+    set(WINDOWS_TEST_DIR ${WINDOWS_BUILD_DIR})
+endif()
 set(WINE_STATE ${CMAKE_BINARY_DIR}/wine)
 add_test(NAME wine.start COMMAND ${WINE_HARNESS} start ${WINE_STATE})
 add_test(NAME wine.stop COMMAND ${WINE_HARNESS} stop ${WINE_STATE})
@@ -78,18 +98,18 @@ function(add_wine_test name)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
 endfunction()
 
-add_wine_test(wine.unit ${WINDOWS_BUILD_DIR}/tarnwick_wine_tests.exe)
+add_wine_test(wine.unit ${WINDOWS_TEST_DIR}/tarnwick_wine_tests.exe)
 add_test(NAME windows.imports
          COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${WINDOWS_BUILD_DIR}/launcher.exe)
 add_wine_test(e2e.launcher_log ${CMAKE_SOURCE_DIR}/tests/e2e/launcher_log_test.sh
-              ${WINDOWS_BUILD_DIR}/launcher.exe $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java
-              ${WINDOWS_BUILD_DIR}/window_watcher.exe)
+              ${WINDOWS_TEST_DIR}/launcher.exe $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java
+              ${WINDOWS_TEST_DIR}/window_watcher.exe)
 # One of its runs searches the whole drive C, where other tests put JVMs.
 set_tests_properties(e2e.launcher_log PROPERTIES RUN_SERIAL TRUE)
 add_wine_test(e2e.package ${CMAKE_SOURCE_DIR}/tests/e2e/package_test.sh
-              ${WINDOWS_BUILD_DIR}/launcher.exe ${WINDOWS_BUILD_DIR}/window_watcher.exe
+              ${WINDOWS_TEST_DIR}/launcher.exe ${WINDOWS_TEST_DIR}/window_watcher.exe
               $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java
-              ${WINDOWS_BUILD_DIR}/tools/tarnpack/tarnpack.exe)
+              ${WINDOWS_TEST_DIR}/tools/tarnpack/tarnpack.exe)
 
 # The worst case of a search, in JVM runs (`make bench`).
 add_executable(search_cost bench/search_cost.cpp)
@@ -97,29 +117,29 @@ target_include_directories(search_cost PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(search_cost PRIVATE tarnwick_core)
 # The search walks drive C, so nothing else may put JVMs there meanwhile.
 add_wine_test(e2e.jvm_search ${CMAKE_SOURCE_DIR}/tests/e2e/jvm_search_test.sh
-              ${WINDOWS_BUILD_DIR}/launcher.exe $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java
-              ${WINDOWS_BUILD_DIR}/stand_in_jvm.exe)
+              ${WINDOWS_TEST_DIR}/launcher.exe $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java
+              ${WINDOWS_TEST_DIR}/stand_in_jvm.exe)
 set_tests_properties(e2e.jvm_search PROPERTIES RUN_SERIAL TRUE)
 add_wine_test(e2e.dialogs ${CMAKE_SOURCE_DIR}/tests/e2e/dialogs_test.sh
-              ${WINDOWS_BUILD_DIR}/launcher.exe ${WINDOWS_BUILD_DIR}/window_watcher.exe
-              $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${WINDOWS_BUILD_DIR}/stand_in_jvm.exe)
+              ${WINDOWS_TEST_DIR}/launcher.exe ${WINDOWS_TEST_DIR}/window_watcher.exe
+              $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${WINDOWS_TEST_DIR}/stand_in_jvm.exe)
 set_tests_properties(e2e.dialogs PROPERTIES RUN_SERIAL TRUE)
 add_wine_test(e2e.progress ${CMAKE_SOURCE_DIR}/tests/e2e/progress_test.sh
-              ${WINDOWS_BUILD_DIR}/launcher.exe ${WINDOWS_BUILD_DIR}/window_watcher.exe
-              $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${WINDOWS_BUILD_DIR}/stand_in_jvm.exe)
+              ${WINDOWS_TEST_DIR}/launcher.exe ${WINDOWS_TEST_DIR}/window_watcher.exe
+              $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${WINDOWS_TEST_DIR}/stand_in_jvm.exe)
 set_tests_properties(e2e.progress PROPERTIES RUN_SERIAL TRUE)
 
 # The host's real JVM through the JVM bridge. Runs alone: it extracts and
 # launches Installer.class in the shared temporary folder like other runs.
 add_wine_test(e2e.real_jvm ${CMAKE_SOURCE_DIR}/tests/e2e/real_jvm_test.sh
-              ${WINDOWS_BUILD_DIR}/launcher.exe $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java
-              ${WINDOWS_BUILD_DIR}/tools/jvm_bridge/jvm_bridge.exe)
+              ${WINDOWS_TEST_DIR}/launcher.exe $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java
+              ${WINDOWS_TEST_DIR}/tools/jvm_bridge/jvm_bridge.exe)
 set_tests_properties(e2e.real_jvm PROPERTIES RUN_SERIAL TRUE)
 
 # Interactive runs in English and Japanese; the pictures of their windows
 # are left in screenshots/ for review.
 add_wine_test(e2e.languages ${CMAKE_SOURCE_DIR}/tests/e2e/languages_test.sh
-              ${WINDOWS_BUILD_DIR}/launcher.exe ${WINDOWS_BUILD_DIR}/window_watcher.exe
-              $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${WINDOWS_BUILD_DIR}/stand_in_jvm.exe
+              ${WINDOWS_TEST_DIR}/launcher.exe ${WINDOWS_TEST_DIR}/window_watcher.exe
+              $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${WINDOWS_TEST_DIR}/stand_in_jvm.exe
               ${CMAKE_BINARY_DIR}/screenshots)
 set_tests_properties(e2e.languages PROPERTIES RUN_SERIAL TRUE)

@@ -17,6 +17,7 @@ tarnpack="$build/tools/tarnpack/tarnpack"
 "$harness" start "$state" >/dev/null
 trap '"$harness" stop "$state" >/dev/null' EXIT
 eval "$("$harness" env "$state")"
+windows=$(windows_build_dir "$build")
 version=$(criterion_version "$(host_jvm_property "$build/java" java.version)")
 # The bridge must not outlive the demo: other runs in this prefix must not
 # find a JVM they do not expect.
@@ -42,7 +43,7 @@ criteria="type=jre:version=$version"
 step "$tarnpack" archive -o "$demo/Installer.class" --class "$build/java/Installer.class" \
     --section Docs "$demo/resources/readme.txt" "$demo/resources/license.txt" \
     --compressed Data "$demo/resources/data.bin"
-step "$tarnpack" build -o "$demo/setup.exe" --launcher "$build/windows/launcher.exe" \
+step "$tarnpack" build -o "$demo/setup.exe" --launcher "$windows/launcher.exe" \
     --archive "$demo/Installer.class" --verify "$build/java/Verify.class" --criteria "$criteria"
 
 # This JVM answers in a fraction of a second, and the progress window would
@@ -51,19 +52,19 @@ step "$tarnpack" build -o "$demo/setup.exe" --launcher "$build/windows/launcher.
 java=$(readlink -f "$(command -v java)")
 printf '#!/bin/sh\nsleep 1\nexec %s "$@"\n' "$java" >"$demo/java-a-second-late"
 chmod +x "$demo/java-a-second-late"
-install_jvm_bridge "$build/windows/tools/jvm_bridge/jvm_bridge.exe" "$version" "$demo/java-a-second-late"
+install_jvm_bridge "$windows/tools/jvm_bridge/jvm_bridge.exe" "$version" "$demo/java-a-second-late"
 echo
 echo "The JVM bridge is $JVM_BRIDGE_HOME\\bin\\java.exe; it runs $java"
 echo "(a second late, so that the progress window stays up for its picture). The key"
 echo "HKLM\\Software\\JavaSoft\\Java Runtime Environment\\$version names $JVM_BRIDGE_HOME as JavaHome."
-profile=$(winepath -u "$(wine cmd /c 'echo %USERPROFILE%' 2>/dev/null | tr -d '\r')" 2>/dev/null)
+profile=$(tw_wine winepath -u "$(tw_wine cmd /c 'echo %USERPROFILE%' 2>/dev/null | tr -d '\r')" 2>/dev/null)
 target="$profile/TarnwickSample"
 rm -rf "$target"
-cp "$build/windows/window_watcher.exe" "$demo/watch.exe"
+cp "$windows/window_watcher.exe" "$demo/watch.exe"
 
 echo
 echo "\$ wine C:\\demo\\setup.exe -log setup.log -logall      (interactive, on the Xvfb display $DISPLAY)"
-(cd "$demo" && timeout 300 wine 'C:\demo\watch.exe' 'C:\demo\windows.txt' --shots 'C:\demo\shots' \
+(cd "$demo" && timeout 300 "$TARNWICK_WINE" 'C:\demo\watch.exe' 'C:\demo\windows.txt' --shots 'C:\demo\shots' \
     --timeout 240000 -- 'C:\demo\setup.exe' -log setup.log -logall) >/dev/null 2>&1 || true
 
 # The progress window is the one whose status line the watcher followed.

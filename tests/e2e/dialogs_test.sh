@@ -29,7 +29,7 @@ cp "$stand_in" "$dir/jvm-setup.exe"
 # The browser: web addresses open a stand-in that records its command line,
 # so a stray opening shows in the JVM record of every case below.
 cp "$stand_in" "$dir/opener.exe"
-wine reg add 'HKCR\https\shell\open\command' /ve /d "\"$win_dir\\opener.exe\" \"%1\"" /f >/dev/null 2>&1
+tw_wine reg add 'HKCR\https\shell\open\command' /ve /d "\"$win_dir\\opener.exe\" \"%1\"" /f >/dev/null 2>&1
 
 # run_watched RECORD WATCHER-OPTIONS... -- ARGS: an interactive run with the log.
 run_watched() {

@@ -20,8 +20,8 @@ pack_sample_archive "$tarnpack" "$classes" "$dir/Installer.class"
     { fail "tarnpack build" "exit $?"; e2e_summary; exit 1; }
 win_temp=$(wine_temp_win)
 temp=$(wine_temp_dir)
-windows=$(wine cmd /c 'echo %windir%' 2>/dev/null | tr -d '\r')
-host_windows=$(winepath -u "$windows" 2>/dev/null)
+windows=$(tw_wine cmd /c 'echo %windir%' 2>/dev/null | tr -d '\r')
+host_windows=$(tw_wine winepath -u "$windows" 2>/dev/null)
 record="$dir/jvm-record.txt"
 export TARNWICK_JVM_RECORD="$win_dir\\jvm-record.txt"
 export WINEPATH_RECORD="$record"
@@ -42,7 +42,7 @@ run_setup() {
     if [ -n "$path" ]; then
         (cd "$dir" && run_with_path "$path" "$win_dir\\setup.exe" -silent -log "$log" -logall -searchcriteria "$criteria")
     else
-        (cd "$dir" && timeout 120 wine "$win_dir\\setup.exe" -silent -log "$log" -logall -searchcriteria "$criteria")
+        (cd "$dir" && timeout 120 "$TARNWICK_WINE" "$win_dir\\setup.exe" -silent -log "$log" -logall -searchcriteria "$criteria")
     fi
 }
 
@@ -178,7 +178,7 @@ cp "$stand_in" "$dir/jvm-setup.exe"
     --verify "$classes/Verify.class" --criteria 'vendor=sun:type=jre:version=1.2' >/dev/null
 installed='C:\Program Files\JavaSoft\jre\1.2\bin\jre.exe'
 (cd "$dir" && TARNWICK_STAND_IN_INSTALL_TO='C:\Program Files\JavaSoft\jre\1.2\bin' \
-    timeout 120 wine "$win_dir\\bundled.exe" -silent -log bundled.log -logall)
+    timeout 120 "$TARNWICK_WINE" "$win_dir\\bundled.exe" -silent -log bundled.log -logall)
 log=$(tr -d '\r' <"$dir/bundled.log")
 want_lines=(
     $'\tSearch for JVM failed  '

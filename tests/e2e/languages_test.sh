@@ -137,11 +137,11 @@ replacements='HKCU\Software\Wine\Fonts\Replacements'
 japanese_font() {
     mkdir -p "$dir/set-aside-fonts"
     mv -f "$fonts"/sserife*.fon "$fonts"/ssee*.fon "$fonts"/ms_sans_serif.ttf "$dir/set-aside-fonts/" 2>/dev/null
-    wine reg add "$replacements" /v 'MS Sans Serif' /d IPAGothic /f >/dev/null 2>&1
+    tw_wine reg add "$replacements" /v 'MS Sans Serif' /d IPAGothic /f >/dev/null 2>&1
 }
 english_font() {
     mv -f "$dir/set-aside-fonts"/* "$fonts/" 2>/dev/null
-    wine reg delete "$replacements" /v 'MS Sans Serif' /f >/dev/null 2>&1
+    tw_wine reg delete "$replacements" /v 'MS Sans Serif' /f >/dev/null 2>&1
     return 0
 }
 trap english_font EXIT

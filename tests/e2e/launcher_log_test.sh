@@ -28,7 +28,7 @@ temp=$(wine_temp_dir)
 # run_setup ARGS...: the launcher always exits with 0.
 run_setup() {
     local code
-    (cd "$dir" && timeout 60 wine "$win_dir\\setup.exe" "$@")
+    (cd "$dir" && timeout 60 "$TARNWICK_WINE" "$win_dir\\setup.exe" "$@")
     code=$?
     [ $code -eq 0 ] || fail "exit code of setup.exe $*" "was $code"
 }
@@ -116,7 +116,7 @@ expect_log "an unknown key is skipped" "$dir/x.log" "$LINE"
 # dialog and ends the message loop when it is done. No JVM is found, so the
 # user is asked about a shipped JVM and to browse: both answered Cancel.
 cp "$watcher" "$dir/watch.exe"
-(cd "$dir" && timeout 60 wine "$win_dir\\watch.exe" "$win_dir\\i.rec" --press Cancel -- \
+(cd "$dir" && timeout 60 "$TARNWICK_WINE" "$win_dir\\watch.exe" "$win_dir\\i.rec" --press Cancel -- \
     "$win_dir\\setup.exe" -log i.log "${given[@]}")
 expect_log "interactive run: the worker logs and the launcher exits" "$dir/i.log" "$summary"
 

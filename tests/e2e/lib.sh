@@ -1,5 +1,15 @@
 # Shared by the end-to-end scripts: run under tests/wine/harness.sh, which
-# exports WINEPREFIX, WINEARCH, WINEDEBUG and DISPLAY.
+# exports WINEPREFIX, DISPLAY and which wine to use (TARNWICK_WINE), the
+# registry view the launcher reads (TARNWICK_REG_VIEW) and the folder it sees
+# as its system folder (TARNWICK_SYSTEM_FOLDER).
+
+tw_wine() { "$TARNWICK_WINE" "$@"; }
+
+# windows_build_dir BUILD: where the Windows programs of this world are; the
+# x64 world runs the x86_64 build of the same sources.
+windows_build_dir() {
+    if [ "$TARNWICK_WORLD" = x64 ]; then echo "$1/windows-x64"; else echo "$1/windows"; fi
+}
 
 E2E_FAILURES=0
 E2E_PASSES=0
@@ -8,8 +18,8 @@ E2E_PASSES=0
 drive_c() { echo "$WINEPREFIX/drive_c"; }
 
 # The temporary folder Wine gives programs, as they name it and on the host.
-wine_temp_win() { wine cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r'; }
-wine_temp_dir() { winepath -u "$(wine_temp_win)" 2>/dev/null; }
+wine_temp_win() { tw_wine cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r'; }
+wine_temp_dir() { tw_wine winepath -u "$(wine_temp_win)" 2>/dev/null; }
 
 pass() { E2E_PASSES=$((E2E_PASSES + 1)); echo "ok   $1"; }
 fail() { E2E_FAILURES=$((E2E_FAILURES + 1)); echo "FAIL $1"; shift; printf '     %s\n' "$@"; }
@@ -59,7 +69,7 @@ pack_sample_archive() {
 # Stand-in JVMs that other tests left on drive C would answer a drive scan.
 remove_stray_jvms() {
     local windows
-    windows=$(winepath -u "$(wine cmd /c 'echo %windir%' 2>/dev/null | tr -d '\r')" 2>/dev/null)
+    windows=$(tw_wine winepath -u "$(tw_wine cmd /c 'echo %windir%' 2>/dev/null | tr -d '\r')" 2>/dev/null)
     find "$(drive_c)" -path "$windows" -prune -o \( -iname java.exe -o -iname jre.exe \) -type f \
         -print0 | xargs -0 rm -f
 }
@@ -80,7 +90,7 @@ wine_pids() {
 run_watcher() {
     local rec=$1
     shift
-    (cd "$dir" && timeout 120 wine "$win_dir\\watch.exe" "$win_dir\\$rec" --timeout 60000 "$@")
+    (cd "$dir" && timeout 120 "$TARNWICK_WINE" "$win_dir\\watch.exe" "$win_dir\\$rec" --timeout 60000 "$@")
 }
 
 e2e_summary() {
@@ -92,15 +102,16 @@ e2e_summary() {
 # Setting the machine up for a JVM search: registry keys, drives, stand-in
 # JVMs and the PATH a program sees.
 
-# reg_set_java_home KEY VALUE: the string value JavaHome of HKLM\KEY, e.g.
+# reg_set_java_home KEY VALUE: the string value JavaHome of HKLM\KEY in the
+# view the launcher reads, e.g.
 # reg_set_java_home 'Software\JavaSoft\Java Runtime Environment\1.2' 'C:\JRE\1.2'.
 reg_set_java_home() {
-    wine reg add "HKLM\\$1" /v JavaHome /d "$2" /f >/dev/null 2>&1
+    tw_wine reg add "HKLM\\$1" /v JavaHome /d "$2" /f "$TARNWICK_REG_VIEW" >/dev/null 2>&1
 }
 
 # reg_delete KEY: HKLM\KEY and everything below it; a missing key is no error.
 reg_delete() {
-    wine reg delete "HKLM\\$1" /f >/dev/null 2>&1
+    tw_wine reg delete "HKLM\\$1" /f "$TARNWICK_REG_VIEW" >/dev/null 2>&1
     return 0
 }
 
@@ -156,7 +167,7 @@ run_with_path() {
     # In a batch file a lone % starts a variable.
     printf '@echo off\r\nset "PATH=%s"\r\n%s\r\nexit /b %%ERRORLEVEL%%\r\n' \
         "${value//%/%%}" "${line//%/%%}" >"$WINEPREFIX/drive_c/tarnwick/$name"
-    wine cmd /c "C:\\tarnwick\\$name"
+    tw_wine cmd /c "C:\\tarnwick\\$name"
     status=$?
     rm -f "$WINEPREFIX/drive_c/tarnwick/$name"
     return $status

@@ -120,7 +120,7 @@ run_watched cut.rec OK "$win_dir\\cut.exe" -silent -log cut.log
 expect_log "a package cut short" "$dir/cut.log" "${CRLF} Corrupted Installation executable  $win_dir\\cut.exe${CRLF}"
 
 # --- no temporary folder: the disk-space box, then its log line
-(cd "$dir" && timeout 120 wine cmd /c "set TMP=C:\\no\\such\\folder&& set TEMP=C:\\no\\such\\folder&& $win_dir\\watch.exe $win_dir\\space.rec --press OK -- $win_dir\\setup.exe -silent -log space.log")
+(cd "$dir" && timeout 120 "$TARNWICK_WINE" cmd /c "set TMP=C:\\no\\such\\folder&& set TEMP=C:\\no\\such\\folder&& $win_dir\\watch.exe $win_dir\\space.rec --press OK -- $win_dir\\setup.exe -silent -log space.log")
 expect_log "no temporary folder" "$dir/space.log" \
     "${CRLF}Not enough space to copy file  Verify.class of size ($verify_size)${CRLF}"
 expect_windows "the disk-space box shows the first 99 characters of its text" space.rec \
@@ -134,7 +134,7 @@ expect_no_file "the replaced file is deleted at exit" "$temp/Verify.class"
 
 # --- tarnpack.exe on Windows writes the same bytes as tarnpack here
 cp "$tarnpack_exe" "$classes/Verify.class" "$dir/"
-(cd "$dir" && wine "$win_dir\\tarnpack.exe" build -o "$win_dir\\win_setup.exe" \
+(cd "$dir" && tw_wine "$win_dir\\tarnpack.exe" build -o "$win_dir\\win_setup.exe" \
     --launcher "$win_dir\\launcher.exe" --archive "$win_dir\\Installer.class" \
     --verify "$win_dir\\Verify.class" --criteria "$criteria" >/dev/null 2>&1)
 if cmp -s "$dir/win_setup.exe" "$dir/setup.exe"; then pass "tarnpack.exe builds the same setup.exe"; else

@@ -29,7 +29,7 @@ head -c 5000 /dev/urandom >"$dir/resources/data.bin"
 
 # The sample installer, given no folder, installs into user.home, which the
 # bridge makes the host path of the Windows profile.
-profile=$(winepath -u "$(wine cmd /c 'echo %USERPROFILE%' 2>/dev/null | tr -d '\r')" 2>/dev/null)
+profile=$(tw_wine winepath -u "$(tw_wine cmd /c 'echo %USERPROFILE%' 2>/dev/null | tr -d '\r')" 2>/dev/null)
 target="$profile/TarnwickSample"
 win_temp=$(wine_temp_win)
 clean() {
@@ -38,7 +38,7 @@ clean() {
 }
 clean
 install_jvm_bridge "$bridge" "$version"
-(cd "$dir" && timeout 180 wine "$win_dir\\setup.exe" -silent -log real.log -logall) >"$dir/stdout.txt" 2>&1
+(cd "$dir" && timeout 180 "$TARNWICK_WINE" "$win_dir\\setup.exe" -silent -log real.log -logall) >"$dir/stdout.txt" 2>&1
 
 size() { stat -c %s "$1"; }
 image=$(size "$launcher")
@@ -79,6 +79,6 @@ if [ -z "$left" ]; then pass "the bridge leaves no run folder behind"; else
 
 clean
 if [ ! -e "$WINEPREFIX/dosdevices/j:/jvm" ] &&
-    ! wine reg query "HKLM\\Software\\JavaSoft\\Java Runtime Environment\\$version" >/dev/null 2>&1; then
+    ! tw_wine reg query "HKLM\\Software\\JavaSoft\\Java Runtime Environment\\$version" "$TARNWICK_REG_VIEW" >/dev/null 2>&1; then
     pass "the bridge and its key are gone afterwards"; else fail "the bridge and its key are gone afterwards"; fi
 e2e_summary

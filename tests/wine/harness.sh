@@ -1,20 +1,81 @@
 #!/bin/bash
-# Runs Windows programs for the tests: a private 32-bit Wine prefix and an
-# Xvfb display, both kept in a state folder of the build. Never ~/.wine.
+# The one way to Wine for tests, benchmarks and the demo: it picks the test
+# world, keeps a private 64-bit Wine prefix and an Xvfb display in a state
+# folder of the build (never ~/.wine), and says which wine, wineserver and
+# registry view to use.
 #
+#   harness.sh world              print the test world: wow64 or x64 (and
+#                                 the loud line on stderr for x64)
 #   harness.sh start STATE        create the prefix if missing, start Xvfb
 #   harness.sh stop STATE         stop wineserver and Xvfb
 #   harness.sh run STATE CMD...   run CMD with the environment set; an .exe
 #                                 is copied into C:\tarnwick\bin and run there
 #   harness.sh env STATE          print the environment for a shell to eval
+#
+# Worlds. wow64: the i686 launcher in a win64 prefix, as on Windows 10/11.
+# x64: the kernel runs no 32-bit programs (Debian's 32-bit Wine loader fails
+# with "Exec format error"), so the Windows-side targets are built for x86_64
+# and run under wine64. TARNWICK_FORCE_X64=1 takes the fallback anyway.
 set -u
 
-action=$1
+# A static i386 ELF of 93 bytes that only calls exit(0): whether the kernel
+# runs it is the question, so it is asked by running it.
+probe_32bit() {
+    local probe
+    probe=$(mktemp) || return 1
+    printf '\x7fELF\x01\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x03\0\x01\0\0\0\x54\x80\x04\x08\x34\0\0\0\0\0\0\0\0\0\0\0\x34\0\x20\0\x01\0\0\0\0\0\x01\0\0\0\0\0\0\0\0\x80\x04\x08\0\x80\x04\x08\x5d\0\0\0\x5d\0\0\0\x05\0\0\0\0\x10\0\0\xb8\x01\0\0\0\x31\xdb\xcd\x80' >"$probe"
+    chmod +x "$probe"
+    "$probe" 2>/dev/null
+    local status=$?
+    rm -f "$probe"
+    return $status
+}
+
+world() {
+    if [ "${TARNWICK_FORCE_X64:-0}" = 1 ]; then
+        echo x64
+    elif probe_32bit; then
+        echo wow64
+    else
+        echo x64
+    fi
+}
+
+loud_line() {
+    if [ "${TARNWICK_FORCE_X64:-0}" = 1 ]; then
+        echo "harness: TARNWICK_FORCE_X64=1: the Windows tests run the x86_64 build of the same sources" >&2
+    else
+        echo "harness: this kernel runs no 32-bit programs: the Windows tests run the x86_64 build of the same sources" >&2
+    fi
+}
+
+action=${1:-}
+if [ "$action" = world ]; then
+    world=$(world)
+    [ "$world" = x64 ] && loud_line
+    echo "$world"
+    exit 0
+fi
 state=$(realpath -m "$2")
 shift 2
 
+TARNWICK_WORLD=$(world)
+export TARNWICK_WORLD
+if [ "$TARNWICK_WORLD" = x64 ]; then
+    # Debian's /usr/bin/wine prefers the 32-bit loader whenever wine32 is
+    # installed, even where it cannot run.
+    export TARNWICK_WINE=/usr/lib/wine/wine64 WINELOADER=/usr/lib/wine/wine64
+    # The x86_64 launcher reads the registry's 64-bit view, sees System32.
+    export TARNWICK_REG_VIEW=/reg:64 TARNWICK_SYSTEM_FOLDER=system32
+else
+    export TARNWICK_WINE=/usr/bin/wine
+    # A 32-bit program on 64-bit Windows reads WOW6432Node, and its System32
+    # is SysWOW64.
+    export TARNWICK_REG_VIEW=/reg:32 TARNWICK_SYSTEM_FOLDER=syswow64
+fi
+export TARNWICK_WINESERVER=/usr/bin/wineserver
 export WINEPREFIX="$state/prefix"
-export WINEARCH=win32
+export WINEARCH=win64
 export WINEDEBUG=-all
 # No Mono or Gecko: the launcher needs neither, and their installers would
 # ask questions in a window.
@@ -25,6 +86,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # scripts/install-deps.sh installs them all).
 export LC_ALL=C.UTF-8
 unset LANGUAGE LC_MESSAGES
+
+wine_() { "$TARNWICK_WINE" "$@"; }
+wineserver_() { "$TARNWICK_WINESERVER" "$@"; }
 
 set_display() {
     if [ -f "$state/display" ]; then
@@ -50,18 +114,19 @@ start_xvfb() {
 }
 
 make_prefix() {
-    [ -f "$WINEPREFIX/system.reg" ] && [ -f "$state/prefix-unmanaged.ready" ] && return 0
-    rm -rf "$WINEPREFIX" "$state/prefix-unmanaged.ready"
-    wineboot -i >"$state/wineboot.log" 2>&1 || { cat "$state/wineboot.log" >&2; return 1; }
-    wineserver -w
+    local ready="$state/prefix-$TARNWICK_WORLD.ready"
+    [ -f "$WINEPREFIX/system.reg" ] && [ -f "$ready" ] && return 0
+    rm -rf "$WINEPREFIX" "$state"/prefix-*.ready
+    wine_ wineboot -i >"$state/wineboot.log" 2>&1 || { cat "$state/wineboot.log" >&2; return 1; }
+    wineserver_ -w
     # Without Z: a drive scan cannot wander into the host's file system.
     rm -f "$WINEPREFIX/dosdevices/z:"
     # Xvfb has no window manager: Wine draws the frames itself and does not
     # wait (2 s each time) for a manager to confirm that a window was hidden.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    wineserver -w
+    wine_ reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver_ -w
     mkdir -p "$WINEPREFIX/drive_c/tarnwick/bin"
-    touch "$state/prefix-unmanaged.ready"
+    touch "$ready"
 }
 
 # Drive J: shows a folder of its own, where tests and the demo put the JVM
@@ -71,8 +136,8 @@ make_prefix() {
 make_bridge_drive() {
     [ -L "$WINEPREFIX/dosdevices/j:" ] && return 0
     mkdir -p "$state/bridge-drive"
-    wine reg add 'HKLM\Software\Wine\Drives' /v j: /d network /f >/dev/null 2>&1 || return 1
-    wineserver -w
+    wine_ reg add 'HKLM\Software\Wine\Drives' /v j: /d network /f >/dev/null 2>&1 || return 1
+    wineserver_ -w
     ln -sfn "$state/bridge-drive" "$WINEPREFIX/dosdevices/j:"
 }
 
@@ -87,9 +152,20 @@ link_wine_fonts() {
     return 0
 }
 
+print_env() {
+    local name
+    for name in WINEPREFIX WINEARCH WINEDEBUG WINEDLLOVERRIDES LC_ALL TARNWICK_WORLD TARNWICK_WINE \
+        TARNWICK_WINESERVER TARNWICK_REG_VIEW TARNWICK_SYSTEM_FOLDER; do
+        printf "export %s='%s'\n" "$name" "${!name}"
+    done
+    [ -n "${WINELOADER:-}" ] && printf "export WINELOADER='%s'\n" "$WINELOADER"
+    printf "export DISPLAY='%s'\n" "${DISPLAY:-}"
+}
+
 case "$action" in
     start)
         mkdir -p "$state"
+        if [ "$TARNWICK_WORLD" = x64 ]; then loud_line; else echo "harness: 64-bit Windows (WOW64)"; fi
         start_xvfb || exit 1
         set_display
         make_prefix || exit 1
@@ -98,8 +174,8 @@ case "$action" in
         ;;
     stop)
         set_display
-        wineserver -k 2>/dev/null
-        wineserver -w 2>/dev/null
+        wineserver_ -k 2>/dev/null
+        wineserver_ -w 2>/dev/null
         if [ -f "$state/xvfb.pid" ]; then
             kill "$(cat "$state/xvfb.pid")" 2>/dev/null
             rm -f "$state/xvfb.pid" "$state/display"
@@ -108,7 +184,7 @@ case "$action" in
         ;;
     env)
         set_display
-        echo "export WINEPREFIX='$WINEPREFIX' WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES='$WINEDLLOVERRIDES' DISPLAY='${DISPLAY:-}' LC_ALL='$LC_ALL'"
+        print_env
         ;;
     run)
         set_display
@@ -119,13 +195,13 @@ case "$action" in
             cp -f "$program" "$WINEPREFIX/drive_c/tarnwick/bin/$name"
             # From a folder Wine can name, so children get a working folder.
             cd "$WINEPREFIX/drive_c/tarnwick/bin"
-            exec timeout 600 wine "C:\\tarnwick\\bin\\$name" "$@"
+            exec timeout 600 "$TARNWICK_WINE" "C:\\tarnwick\\bin\\$name" "$@"
         fi
         export TARNWICK_WINE_HARNESS="$0" TARNWICK_WINE_STATE="$state"
         exec timeout 600 "$program" "$@"
         ;;
     *)
-        echo "usage: harness.sh start|stop|run|env STATE ..." >&2
+        echo "usage: harness.sh world|start|stop|run|env [STATE ...]" >&2
         exit 2
         ;;
 esac

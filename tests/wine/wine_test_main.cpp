@@ -1,15 +1,13 @@
 // The tests start this same executable as their child: after "--child" come
-// actions, done in order (a malformed list ends it with exit code 99):
+// actions, done in order (exit code 99: a malformed list, 90: one failed):
 //   mark FILE   this executable's path into FILE      sleep MS / exit N
 //   pid         its process id to standard output     platform FILE  "platform=N" into FILE
 //   flood N     N bytes "abc...zabc..." to standard output; 0: for ever
 //   ends A B    "stdout=S pipes=P" to standard output: of the handles A and B,
 //               S are its standard output and P other pipes
-//   run EXE HIDDEN FORCESHOW ACTIONS...  RunProcess EXE with "--child ACTIONS",
-//               waited for; exit code 94 when that fails
+//   run EXE HIDDEN FORCESHOW ACTIONS...  RunProcess EXE with "--child ACTIONS", waited for
 //   window MS FILE  show a window as a GUI program shows its main window, serve
 //               it MS ms, then "visible=1" or "visible=0" into FILE
-// FILE is written as FILE.part and renamed: a file that exists is whole.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -20,9 +18,6 @@
 namespace tarnwick::test {
 namespace {
 
-bool Report(const std::string& file, const std::string& text) {
-    return WriteWholeFile(file + ".part", text) && ::MoveFileExA((file + ".part").c_str(), file.c_str(), 1);
-}
 bool Print(const std::string& text) {
     DWORD written = 0;
     return ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
@@ -36,7 +31,7 @@ bool ShowWindowFor(DWORD ms, const std::string& file) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
         for (MSG message; ::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) ::DispatchMessageA(&message);
     }
-    return Report(file, ::IsWindowVisible(window) ? "visible=1" : "visible=0");
+    return WriteWholeFile(file, ::IsWindowVisible(window) ? "visible=1" : "visible=0");
 }
 
 }  // namespace
@@ -48,7 +43,7 @@ int RunChild(int argc, char** argv) {
         const auto file = [&](int n) { return std::string(i + n < argc ? argv[i + n] : ""); };
         bool ok = true;
         if (verb == "mark") {
-            ok = Report(file(1), OwnExePath()), ++i;
+            ok = WriteWholeFile(file(1), OwnExePath()), ++i;
         } else if (verb == "sleep") {
             ::Sleep(arg(1)), ++i;
         } else if (verb == "exit") {
@@ -73,7 +68,7 @@ int RunChild(int argc, char** argv) {
             OSVERSIONINFOA version = {};
             version.dwOSVersionInfoSize = sizeof version;
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-            ok = ::GetVersionExA(&version) && Report(file(1), "platform=" + std::to_string(version.dwPlatformId)), ++i;
+            ok = ::GetVersionExA(&version) && WriteWholeFile(file(1), "platform=" + std::to_string(version.dwPlatformId)), ++i;
         } else if (verb == "run") {
             // On platform 1 RunProcess looks for the child's window to hide when a
             // sent message wakes it, too: a child slow to show it is still seen.
@@ -83,7 +78,7 @@ int RunChild(int argc, char** argv) {
             }).detach();
             std::string actions = "--child";
             for (int at = i + 4; at < argc; ++at) actions += " " + Quoted(argv[at]);
-            return RunProcess(file(1), actions, true, arg(2) != 0, arg(3) != 0) ? 0 : 94;
+            return RunProcess(file(1), actions, true, arg(2) != 0, arg(3) != 0) ? 0 : 90;
         } else if (verb == "window") {
             ok = ShowWindowFor(arg(1), file(2)), i += 2;
         } else {

@@ -1,5 +1,5 @@
 // What the Wine tests share: whole-file reads and writes, scratch folders,
-// and this executable, which is also their child (wine_test_main.cpp).
+// starting programs, and this executable, which is also their child.
 #pragma once
 
 #include <windows.h>
@@ -42,6 +42,26 @@ struct ScratchFolder {
     }
     std::string operator/(const std::string& name) const { return path + "\\" + name; }
 };
+
+// Starts a command line as it is and waits (a minute by default): "exit N",
+// "still runs" or "not started".
+inline std::string StartAndWait(std::string line, const char* folder = nullptr, DWORD waitMs = 60000) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child = {};
+    if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &child))
+        return "not started";
+    DWORD code = 0;
+    const bool ended = ::WaitForSingleObject(child.hProcess, waitMs) == WAIT_OBJECT_0 && ::GetExitCodeProcess(child.hProcess, &code);
+    ::CloseHandle(child.hProcess), ::CloseHandle(child.hThread);
+    return ended ? "exit " + std::to_string(code) : "still runs";
+}
+// Wine starts a Unix program with no handle to wait on: its effect is awaited.
+template <class Done> bool RunUnix(const std::string& line, const ScratchFolder& folder, Done done) {
+    StartAndWait("\\\\?\\unix\\bin\\" + line, folder.path.c_str(), 0);
+    for (int wait = 0; wait < 200 && !done(); ++wait) ::Sleep(50);
+    return done();
+}
 
 int RunChild(int argc, char** argv);  // the child's part: "--child ACTIONS..."
 

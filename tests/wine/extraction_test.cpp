@@ -88,7 +88,8 @@ TEST(TempFolderWithSpace, NeedsStrictlyMoreFreeBytes) {
         return uint64_t{sectors} * bytes * clusters;
     };
     for (uint64_t round = 0, free = freeBytes(); round < 20; ++round, free = freeBytes()) {
-        seen = std::to_string(TempFolderWithSpace(free, &folder)) + std::to_string(TempFolderWithSpace(free - 1, &folder));
+        seen = std::to_string(TempFolderWithSpace(free, &folder)) +
+               std::to_string(TempFolderWithSpace(free - 1, &folder));
         if (freeBytes() == free) break;
     }
     EXPECT_EQ(seen, "01") << "asking for all free bytes, then for one less";

@@ -54,13 +54,14 @@ BOOL CALLBACK AddLanguage(HMODULE, LPCSTR, LPCSTR, WORD id, LONG_PTR list) {
 const std::vector<Language>& Languages() {  // English first
     static const std::vector<Language> languages = [] {
         std::vector<LANGID> ids = {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)};
-        ::EnumResourceLanguagesA(nullptr, RT_RCDATA, MAKEINTRESOURCEA(2), &AddLanguage, reinterpret_cast<LONG_PTR>(&ids));
+        ::EnumResourceLanguagesA(nullptr, RT_RCDATA, MAKEINTRESOURCEA(2), &AddLanguage, LONG_PTR(&ids));
         std::vector<Language> all;
         for (LANGID id : ids) {
             char name[32] = {}, codePage[8] = {};
             ::GetLocaleInfoA(MAKELCID(id, SORT_DEFAULT), LOCALE_SNAME, name, sizeof name);
             ::GetLocaleInfoA(MAKELCID(id, SORT_DEFAULT), LOCALE_IDEFAULTANSICODEPAGE, codePage, sizeof codePage);
-            if (all.empty() || id != ids[0]) all.push_back({id, name, UINT(std::atoi(codePage)), Texts(Source(id, 2), Texts(Source(0, 1), {}))});
+            if (all.empty() || id != ids[0])
+                all.push_back({id, name, UINT(std::atoi(codePage)), Texts(Source(id, 2), Texts(Source(0, 1), {}))});
         }
         return all;
     }();
@@ -84,10 +85,11 @@ TEST(Translations, TablesHoldTheirSourcesTexts) {
     for (const Language& language : Languages()) {
         for (int id = 0; id < 96; ++id) {
             const auto source = language.texts.find(std::to_string(id));
-            const bool english = Languages()[0].texts.count(std::to_string(id)) > 0;
+            const bool english = Languages()[0].texts.count(std::to_string(id)) > 0,
+                       all = language.id == Languages()[0].id || id != IDS_EXTRACTING_ARCHIVE;
             EXPECT_EQ(Stored(language.id, id), source == language.texts.end() ? "<absent>" : source->second)
                 << language.name << " string " << id;
-            EXPECT_EQ(source != language.texts.end(), english && (language.id == Languages()[0].id || id != IDS_EXTRACTING_ARCHIVE))
+            EXPECT_EQ(source != language.texts.end(), english && all)
                 << language.name << " string " << id;
         }
     }
@@ -112,18 +114,22 @@ TEST(Translations, KeepTheEnglishBlanksAndFitTheirCodePageAndBuffers) {
     const auto& english = Languages()[0].texts;
     for (const Language& language : Languages()) {
         for (const auto& [key, text] : language.texts) {
-            EXPECT_EQ(Shape(text), Shape(english.count(key) ? english.at(key) : "")) << language.name << " " << key << ": '" << text << "'";
+            EXPECT_EQ(Shape(text), Shape(english.count(key) ? english.at(key) : ""))
+                << language.name << " " << key << ": '" << text << "'";
             const int id = std::isdigit(key[0]) ? std::stoi(key) : -1;
             if (id < 0) continue;
             std::wstring wide(512, L'\0');
             wide.resize(::MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), wide.data(), 512));
             BOOL lossy = FALSE;
-            ::WideCharToMultiByte(language.codePage, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()), nullptr, 0, nullptr, &lossy);
+            ::WideCharToMultiByte(language.codePage, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()), nullptr, 0,
+                                  nullptr, &lossy);
             if (id == IDS_NO_DISK_SPACE) wide.resize(wide.find_first_of(L".\x3002") + 1);
-            const int bytes = ::WideCharToMultiByte(language.codePage, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
-            const int capacity = id == IDS_TITLE ? 260 : id == IDS_PREPARING ? 500 : id >= IDS_STATUS_EXTRACTING_VERIFY ? 255 : 100;
-            EXPECT_TRUE(!lossy && bytes > 0 && bytes < capacity) << language.name << " string " << id << ": " << bytes << " bytes for "
-                << capacity << (lossy ? ", not all in code page " : ", code page ") << language.codePage << ": '" << text << "'";
+            const int bytes = ::WideCharToMultiByte(language.codePage, 0, wide.data(), int(wide.size()), 0, 0, 0, 0);
+            const int capacity =
+                id == IDS_TITLE ? 260 : id == IDS_PREPARING ? 500 : id >= IDS_STATUS_EXTRACTING_VERIFY ? 255 : 100;
+            EXPECT_TRUE(!lossy && bytes > 0 && bytes < capacity)
+                << language.name << " string " << id << ": " << bytes << " bytes for " << capacity
+                << (lossy ? ", not all in code page " : ", code page ") << language.codePage << ": '" << text << "'";
         }
     }
 }

@@ -15,12 +15,14 @@
 #include "tests/wine/wine_test_util.h"
 #include "ui/run_process.h"
 
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"  // GetVersionExA: its platform id is the point
+
 namespace tarnwick::test {
 namespace {
 
 bool Print(const std::string& text) {
     DWORD written = 0;
-    return ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    return ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(), DWORD(text.size()), &written, nullptr);
 }
 bool ShowWindowFor(DWORD ms, const std::string& file) {
     HWND window = ::CreateWindowExA(0, "STATIC", "child", WS_OVERLAPPEDWINDOW, 40, 40, 300, 200, 0, 0, 0, 0);
@@ -65,10 +67,10 @@ int RunChild(int argc, char** argv) {
             }
             ok = Print("stdout=" + std::to_string(out) + " pipes=" + std::to_string(pipes)), i += 2;
         } else if (verb == "platform") {
-            OSVERSIONINFOA version = {};
-            version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-            ok = ::GetVersionExA(&version) && WriteWholeFile(file(1), "platform=" + std::to_string(version.dwPlatformId)), ++i;
+            OSVERSIONINFOA os = {};
+            os.dwOSVersionInfoSize = sizeof os;
+            ok = ::GetVersionExA(&os) && WriteWholeFile(file(1), "platform=" + std::to_string(os.dwPlatformId));
+            ++i;
         } else if (verb == "run") {
             // On platform 1 RunProcess looks for the child's window to hide when a
             // sent message wakes it, too: a child slow to show it is still seen.

@@ -32,7 +32,7 @@ inline bool WriteWholeFile(const std::string& path, const std::string& bytes) {
 // A fresh folder below the temporary folder, removed with its contents.
 struct ScratchFolder {
     inline static int count = 0;
-    const std::string path = TempFolder() + "tw" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++count);
+    const std::string path = TempFolder() + "tw" + std::to_string(::GetCurrentProcessId() * 100 + ++count);
     ScratchFolder() { ::CreateDirectoryA(path.c_str(), nullptr); }
     ScratchFolder(const ScratchFolder&) = delete;
     ~ScratchFolder() {  // a child just ended may hold its exe a moment longer
@@ -52,7 +52,8 @@ inline std::string StartAndWait(std::string line, const char* folder = nullptr, 
     if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &child))
         return "not started";
     DWORD code = 0;
-    const bool ended = ::WaitForSingleObject(child.hProcess, waitMs) == WAIT_OBJECT_0 && ::GetExitCodeProcess(child.hProcess, &code);
+    const bool ended =
+        ::WaitForSingleObject(child.hProcess, waitMs) == WAIT_OBJECT_0 && ::GetExitCodeProcess(child.hProcess, &code);
     ::CloseHandle(child.hProcess), ::CloseHandle(child.hThread);
     return ended ? "exit " + std::to_string(code) : "still runs";
 }

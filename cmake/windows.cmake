@@ -58,6 +58,7 @@ add_executable(tarnwick_wine_tests
     tests/wine/extraction_test.cpp
     tests/wine/run_process_test.cpp
     tests/wine/translations_test.cpp
+    tests/wine/window_test.cpp
     tests/wine/windows_machine_test.cpp
     tests/wine/wine_test_main.cpp
     src/resources/launcher.rc

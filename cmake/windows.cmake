@@ -55,17 +55,16 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 add_executable(tarnwick_wine_tests
-    tests/wine/child_process.cpp
     tests/wine/extraction_test.cpp
-    tests/wine/file_helpers_test.cpp
-    tests/wine/install_log_test.cpp
     tests/wine/run_process_test.cpp
     tests/wine/translations_test.cpp
     tests/wine/window_test.cpp
     tests/wine/windows_machine_test.cpp
     tests/wine/wine_test_main.cpp
     src/resources/launcher.rc
+    tests/wine/translation_sources.rc
 )
+set_source_files_properties(tests/wine/translation_sources.rc PROPERTIES OBJECT_DEPENDS "${TARNWICK_RESOURCE_PARTS}")
 target_include_directories(tarnwick_wine_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(tarnwick_wine_tests PRIVATE tarnwick_win gtest)
 target_link_options(tarnwick_wine_tests PRIVATE ${TARNWICK_STATIC_LINK})
@@ -83,14 +82,10 @@ target_link_options(window_watcher PRIVATE ${TARNWICK_STATIC_LINK})
 target_link_libraries(window_watcher PRIVATE ${TARNPACK_ZLIB} user32 gdi32 shell32)
 target_compile_options(window_watcher PRIVATE ${TARNWICK_WARNINGS})
 
-# Stands in for java.exe, jre.exe or jview.exe in test trees; the Wine tests
-# copy it from the build folder, whose place they are told here.
+# Stands in for java.exe, jre.exe or jview.exe in the end-to-end test trees.
 add_executable(stand_in_jvm tests/wine/stand_in_jvm.cpp)
 target_link_options(stand_in_jvm PRIVATE ${TARNWICK_STATIC_LINK})
 target_compile_options(stand_in_jvm PRIVATE ${TARNWICK_WARNINGS})
-add_dependencies(tarnwick_wine_tests stand_in_jvm)
-set_source_files_properties(tests/wine/windows_machine_test.cpp PROPERTIES
-    COMPILE_DEFINITIONS "TARNWICK_STAND_IN_JVM_BUILT=\"$<TARGET_FILE:stand_in_jvm>\"")
 
 # Benchmarks, run under Wine by bench/run.sh.
 add_executable(package_bench bench/package_bench.cpp)

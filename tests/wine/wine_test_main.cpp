@@ -1,13 +1,101 @@
+// The tests start this same executable as their child: after "--child" come
+// actions, done in order (exit code 99: a malformed list, 90: one failed):
+//   mark FILE   this executable's path into FILE      sleep MS / exit N
+//   pid         its process id to standard output     platform FILE  "platform=N" into FILE
+//   flood N     N bytes "abc...zabc..." to standard output; 0: for ever
+//   ends A B    "stdout=S pipes=P" to standard output: of the handles A and B,
+//               S are its standard output and P other pipes
+//   run EXE HIDDEN FORCESHOW ACTIONS...  RunProcess EXE with "--child ACTIONS", waited for
+//   window MS FILE  show a window as a GUI program shows its main window, serve
+//               it MS ms, then "visible=1" or "visible=0" into FILE
 #include <gtest/gtest.h>
 
-#include "tests/wine/child_process.h"
+#include <thread>
 
-// The tests start this same executable as their child process: with
-// "--child" somewhere on its command line it does the child's part instead.
-int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--child") return tarnwick::test::RunChild(argc - i - 1, argv + i + 1);
+#include "tests/wine/wine_test_util.h"
+#include "ui/run_process.h"
+
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"  // GetVersionExA: its platform id is the point
+
+namespace tarnwick::test {
+namespace {
+
+bool Print(const std::string& text) {
+    DWORD written = 0;
+    return ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(), DWORD(text.size()), &written, nullptr);
+}
+bool ShowWindowFor(DWORD ms, const std::string& file) {
+    HWND window = ::CreateWindowExA(0, "STATIC", "child", WS_OVERLAPPEDWINDOW, 40, 40, 300, 200, 0, 0, 0, 0);
+    STARTUPINFOA startup = {};  // the starter's show command is WinMain's nCmdShow
+    ::GetStartupInfoA(&startup);
+    ::ShowWindow(window, (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT);
+    for (DWORD start = ::GetTickCount(), elapsed; (elapsed = ::GetTickCount() - start) < ms;) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
+        for (MSG message; ::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) ::DispatchMessageA(&message);
     }
+    return WriteWholeFile(file, ::IsWindowVisible(window) ? "visible=1" : "visible=0");
+}
+
+}  // namespace
+
+int RunChild(int argc, char** argv) {
+    for (int i = 0; i < argc; ++i) {
+        const std::string verb = argv[i];
+        const auto arg = [&](int n) { return i + n < argc ? std::strtoul(argv[i + n], nullptr, 10) : 0ul; };
+        const auto file = [&](int n) { return std::string(i + n < argc ? argv[i + n] : ""); };
+        bool ok = true;
+        if (verb == "mark") {
+            ok = WriteWholeFile(file(1), OwnExePath()), ++i;
+        } else if (verb == "sleep") {
+            ::Sleep(arg(1)), ++i;
+        } else if (verb == "exit") {
+            return static_cast<int>(arg(1));
+        } else if (verb == "pid") {
+            ok = Print(std::to_string(::GetCurrentProcessId()));
+        } else if (verb == "flood") {
+            std::string letters;
+            while (letters.size() < 26 * 40) letters += static_cast<char>('a' + letters.size() % 26);
+            for (size_t done = 0, total = arg(1); ok && (total == 0 || done < total); done += letters.size())
+                ok = Print(letters.substr(0, total == 0 ? letters.size() : total - done));
+            ++i;
+        } else if (verb == "ends") {
+            int out = 0, pipes = 0;
+            for (int n : {1, 2}) {
+                const HANDLE end = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(arg(n)));
+                if (end == ::GetStdHandle(STD_OUTPUT_HANDLE)) ++out;
+                else pipes += ::GetFileType(end) == FILE_TYPE_PIPE;
+            }
+            ok = Print("stdout=" + std::to_string(out) + " pipes=" + std::to_string(pipes)), i += 2;
+        } else if (verb == "platform") {
+            OSVERSIONINFOA os = {};
+            os.dwOSVersionInfoSize = sizeof os;
+            ok = ::GetVersionExA(&os) && WriteWholeFile(file(1), "platform=" + std::to_string(os.dwPlatformId));
+            ++i;
+        } else if (verb == "run") {
+            // On platform 1 RunProcess looks for the child's window to hide when a
+            // sent message wakes it, too: a child slow to show it is still seen.
+            HWND waker = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, 0, 0, 0);
+            std::thread([waker] {
+                for (;;) ::Sleep(300), ::SendMessageTimeoutA(waker, WM_NULL, 0, 0, SMTO_BLOCK, 1000, nullptr);
+            }).detach();
+            std::string actions = "--child";
+            for (int at = i + 4; at < argc; ++at) actions += " " + Quoted(argv[at]);
+            return RunProcess(file(1), actions, true, arg(2) != 0, arg(3) != 0) ? 0 : 90;
+        } else if (verb == "window") {
+            ok = ShowWindowFor(arg(1), file(2)), i += 2;
+        } else {
+            return 99;
+        }
+        if (!ok) return 90;
+    }
+    return 0;
+}
+
+}  // namespace tarnwick::test
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--child") return tarnwick::test::RunChild(argc - i - 1, argv + i + 1);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

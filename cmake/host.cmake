@@ -16,8 +16,7 @@ enable_testing()
 
 add_executable(tarnwick_host_tests
     tests/host/core_tables_test.cpp
-    tests/host/installation_package_test.cpp
-    tests/host/java_archive_test.cpp
+    tests/host/package_test.cpp
     tests/host/jvm_search_test.cpp
 )
 target_include_directories(tarnwick_host_tests PRIVATE ${CMAKE_SOURCE_DIR})

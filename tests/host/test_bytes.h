@@ -1,8 +1,14 @@
-// Building binary test inputs: big-endian fields, counted strings and a
-// minimal PE image, plus a log that keeps what is written to it.
+// Test inputs made from scratch: big-endian fields, PE images and class
+// files; a log that keeps its lines; a scratch folder for the packer's files.
 #pragma once
 
+#include <stdlib.h>
+
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,32 +28,66 @@ class Bytes {
     Bytes& text(std::string_view s) { data_.insert(data_.end(), s.begin(), s.end()); return *this; }
     Bytes& counted(std::string_view s) { return u16(uint16_t(s.size())).text(s); }
     Bytes& fill(size_t n, uint8_t v = 0) { data_.insert(data_.end(), n, v); return *this; }
-    Bytes& padTo(size_t n) { if (data_.size() < n) fill(n - data_.size()); return *this; }
+    Bytes& padTo(size_t n) { return data_.size() < n ? fill(n - data_.size()) : *this; }
     Bytes& append(const std::vector<uint8_t>& more) { data_.insert(data_.end(), more.begin(), more.end()); return *this; }
-
     size_t size() const { return data_.size(); }
     const std::vector<uint8_t>& get() const { return data_; }
+    operator const std::vector<uint8_t>&() const { return data_; }
 
   private:
     std::vector<uint8_t> data_;
 };
 
-// A PE image whose sections' raw data ends at 0x400 + sum(rawSizes): the
-// place where a package begins.
-inline Bytes MinimalPeImage(const std::vector<uint32_t>& rawSizes = {0x200}) {
+// A PE image whose sections' raw data ends at firstRawData + sum(rawSizes):
+// the place where a package begins. Padded to that size.
+inline Bytes PeImage(uint32_t firstRawData = 0x400, const std::vector<uint32_t>& rawSizes = {0x200}) {
     Bytes pe;
-    pe.text("MZ").padTo(0x3C).le32(0x40);
-    pe.text(std::string("PE\0\0", 4));
+    pe.text("MZ").padTo(0x3C).le32(0x40).text(std::string("PE\0\0", 4));
     // COFF header: machine, section count, ..., optional header size 0xE0.
-    pe.le16(0x14C).le16(uint16_t(rawSizes.size())).fill(12).le16(0xE0).le16(0x102);
-    pe.fill(0xE0);
-    uint32_t pointer = 0x400;
+    pe.le16(0x14C).le16(uint16_t(rawSizes.size())).fill(12).le16(0xE0).le16(0x102).fill(0xE0);
+    uint32_t pointer = firstRawData;
     for (uint32_t size : rawSizes) {
         pe.text(std::string_view(".sect\0\0\0", 8)).fill(8).le32(size).le32(pointer).fill(16);
         pointer += size;
     }
-    pe.padTo(pointer);
-    return pe;
+    return pe.padTo(pointer);
+}
+
+// A class `name` extending Object, with no members.
+inline std::vector<uint8_t> MinimalClass(const std::string& name) {
+    return Bytes().u32(0xCAFEBABE).u32(52).u16(5).u8(7).u16(2).u8(1).counted(name).u8(7).u16(4).u8(1)
+        .counted("java/lang/Object").u16(0x21).u16(1).u16(3).fill(8).get();
+}
+
+// A class with every kind of constant (a long and a double take two slots
+// each: 28 in all), an interface, a field with an attribute, two methods
+// with one and two attributes and a class attribute.
+inline std::vector<uint8_t> RichClass() {
+    Bytes c;
+    c.u32(0xCAFEBABE).u32(52).u16(28);
+    c.u8(1).counted("Rich").u8(7).u16(1).u8(1).counted("java/lang/Object").u8(7).u16(3);  // 1-4
+    c.u8(5).u64(9).u8(6).u64(0x400921FB54442D18).u8(3).u32(7).u8(4).u32(0x3F800000);    // 5-10
+    c.u8(8).u16(1).u8(1).counted("x").u8(1).counted("J").u8(12).u16(12).u16(13);         // 11-14
+    c.u8(9).u16(2).u16(14).u8(10).u16(2).u16(14).u8(11).u16(2).u16(14);                  // 15-17 refs
+    c.u8(15).u8(1).u16(15).u8(16).u16(13).u8(17).u32(14).u8(18).u32(14);                 // 18-21
+    c.u8(19).u16(1).u8(20).u16(1).u8(1).counted("Code").u8(1).counted("SourceFile");     // 22-25
+    c.u8(1).counted("java/lang/Runnable").u8(7).u16(26);                                 // 26-27
+    c.u16(0x21).u16(2).u16(4).u16(1).u16(27);                    // flags, this, super, 1 interface
+    c.u16(1).u16(2).u16(12).u16(13).u16(1).u16(24).u32(3).text("\1\2\3");  // one field
+    c.u16(2);                                                    // two methods
+    for (int method = 0; method < 2; ++method) {
+        c.u16(1).u16(12).u16(13).u16(uint16_t(method + 1));
+        for (int attribute = 0; attribute <= method; ++attribute) c.u16(24).u32(5).text("\x09\x08\x07\x06\x05");
+    }
+    return c.u16(1).u16(25).u32(2).u16(1).get();  // SourceFile
+}
+
+// `size` bytes of a fixed pattern, different for each seed.
+inline std::vector<uint8_t> Pattern(size_t size, uint32_t seed) {
+    std::vector<uint8_t> bytes(size);
+    uint32_t state = seed * 2654435761u + 1;
+    for (uint8_t& byte : bytes) byte = uint8_t((state = state * 1103515245u + 12345u) >> 16);
+    return bytes;
 }
 
 class MemoryLog final : public LogSink {
@@ -56,5 +96,38 @@ class MemoryLog final : public LogSink {
     void WriteLine(std::string_view line) override { text.append(line); }
     std::string text;
 };
+
+// A fresh folder below the system's temporary folder, removed at the end.
+class ScratchFolder {
+  public:
+    ScratchFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tarnwick-test-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a scratch folder");
+        root_ = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(root_, ignored);
+    }
+    std::string Path(const std::string& name) const { return (root_ / name).string(); }
+    std::string Write(const std::string& name, std::string_view bytes) const {
+        std::ofstream out(Path(name), std::ios::binary);
+        out.write(bytes.data(), std::streamsize(bytes.size()));
+        if (!out) throw std::runtime_error("cannot write " + Path(name));
+        return Path(name);
+    }
+    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
+        return Write(name, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    }
+
+  private:
+    std::filesystem::path root_;
+};
+
+inline std::vector<uint8_t> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 }  // namespace tarnwick::test

@@ -14,7 +14,10 @@
 #include "package/criteria_record.h"
 #include "package/installation_package.h"
 #include "package/java_archive.h"
+#include "package/pe_image.h"
+#include "app/process_flags.h"
 #include "tests/host/case_table.h"
+#include "tests/host/test_bytes.h"
 #include "ui/big_endian.h"
 #include "ui/process_command_line.h"
 #include "ui/window_placement.h"
@@ -46,6 +49,35 @@ std::vector<uint8_t> Hex(std::string text) {
     text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
     std::vector<uint8_t> out;
     for (size_t i = 0; i + 1 < text.size(); i += 2) out.push_back(uint8_t(std::stoi(text.substr(i, 2), nullptr, 16)));
+    return out;
+}
+
+// A file from a spec: "pe" (a PE image of 0x600 bytes) or "pe:SIZE,.."
+// (raw sections from 0x400), big-endian "u8:N" .. "u64:N", "c:text"
+// counted, "t:text", "x:HEX", "fill:N:V", then "set:AT:V" and "cut:N".
+std::vector<uint8_t> Build(const std::string& spec) {
+    test::Bytes b;
+    std::vector<uint8_t> out;
+    for (const std::string& token : test::Split(spec, " ")) {
+        const Strings f = test::Split(token, ":");
+        const std::string v = token.substr(std::min(token.size(), f[0].size() + 1));
+        const uint64_t n = f.size() > 1 && f[0] != "c" && f[0] != "t" && f[0] != "x" && f[0] != "pe" ? Number(f[1]) : 0;
+        std::vector<uint32_t> sizes;
+        for (const std::string& size : test::Split(v, ",")) if (f[0] == "pe" && !size.empty()) sizes.push_back(uint32_t(Number(size)));
+        if (f[0] == "pe") b.append(sizes.empty() ? test::PeImage() : test::PeImage(0x400, sizes));
+        if (f[0] == "u8") b.u8(uint8_t(n));
+        if (f[0] == "u16") b.u16(uint16_t(n));
+        if (f[0] == "u32") b.u32(uint32_t(n));
+        if (f[0] == "u64") b.u64(n);
+        if (f[0] == "c") b.counted(v);
+        if (f[0] == "t") b.text(v);
+        if (f[0] == "x") b.append(Hex(v));
+        if (f[0] == "fill") b.fill(n, uint8_t(Number(f[2])));
+        out = b.get();
+        if (f[0] == "set") out[n] = uint8_t(Number(f[2]));
+        if (f[0] == "cut") out.resize(n);
+        if (f[0] == "set" || f[0] == "cut") b = test::Bytes().append(out);
+    }
     return out;
 }
 
@@ -180,6 +212,28 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
          const ScreenPoint at = CenteredPosition(window, p.empty() ? nullptr : &parent, 1024, 768);
          return {std::to_string(at.x) + " " + std::to_string(at.y)};
      }},
+    {"ImageSize", [](const Strings& in) -> Strings {
+         MemorySource source(Build(in[0]));
+         return {std::to_string(ImageSize(source))};
+     }},
+    {"ReadSectionTable", [](const Strings& in) -> Strings {
+         MemoryFiles files;
+         files.Add("C:\\t\\setup.exe", Build(in[1]));
+         EnglishTexts texts;
+         InstallationPackage package(files, texts);
+         test::MemoryLog log;
+         const bool read = package.ReadSectionTable(in[0], log);
+         return {YesNo(read), log.text};
+     }},
+    {"ReadArchive", [](const Strings& in) -> Strings {
+         MemoryFiles files;
+         files.Add("C:\\t\\Install.class", Build(in[1]));
+         EnglishTexts texts;
+         test::MemoryLog log;
+         JavaArchive archive(files, texts, log);
+         const bool read = archive.ReadArchive(in[0]);
+         return {YesNo(read), log.text};
+     }},
     {"ReadBigEndian", [](const Strings& in) -> Strings { return {ReadBigEndian(in[0], in[1])}; }},
     {"BufferReads", [](const Strings& in) -> Strings {
          const std::vector<uint8_t> bytes = Hex(in[0]);
@@ -212,7 +266,7 @@ class CoreTables : public testing::TestWithParam<const char*> {};
 TEST_P(CoreTables, EveryCase) { test::RunCases(GetParam(), kFunctions); }
 INSTANTIATE_TEST_SUITE_P(Files, CoreTables,
                          testing::Values("paths.txt", "options.txt", "criteria.txt", "java_command.txt",
-                                         "verify_output.txt", "log_format.txt", "readers.txt"),
+                                         "verify_output.txt", "log_format.txt", "readers.txt", "package.txt"),
                          [](const auto& info) { return std::string(info.param).substr(0, std::string(info.param).find('.')); });
 
 }  // namespace

@@ -1,12 +1,12 @@
-// The readers of setup.exe: the PE image size, the package's section table
-// and the Java archive's sections and resources, with their exact log lines.
+// The readers of setup.exe on files with several sections: the package's
+// section table and the Java archive's sections and resources, with the
+// whole trace of -logall. Their refusals are in cases/package.txt.
 #include <gtest/gtest.h>
 
 #include "app/process_flags.h"
 #include "package/criteria_record.h"
 #include "package/installation_package.h"
 #include "package/java_archive.h"
-#include "package/pe_image.h"
 #include "tests/host/test_bytes.h"
 
 namespace tarnwick {
@@ -23,32 +23,6 @@ struct LogAllScope {
 };
 
 std::string Text(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
-
-TEST(ImageSizeTest, SumsTheRawSectionsOrGivesZero) {
-    const std::vector<uint8_t> one = test::PeImage(), three = test::PeImage(0x400, {0x200, 0x1000, 0x600});
-    std::vector<uint8_t> badMz = one, badPe = one, farPe = one;
-    badMz[0] = 'Z';
-    badPe[0x41] = 'X';
-    farPe[0x3C] = farPe[0x3D] = 0xFF;
-    const struct {
-        const char* what;
-        std::vector<uint8_t> bytes;
-        uint32_t want;
-    } cases[] = {
-        {"one section", one, 0x600},
-        {"three sections", three, 0x400 + 0x200 + 0x1000 + 0x600},
-        {"no MZ", badMz, 0},
-        {"no PE signature", badPe, 0},
-        {"PE header past the end", farPe, 0},
-        {"section headers cut short", {three.begin(), three.begin() + 0x40 + 24 + 0xE0 + 40 * 2 + 10}, 0},
-        {"DOS header cut short", {'M', 'Z', 0, 0}, 0},
-        {"empty", {}, 0},
-    };
-    for (const auto& c : cases) {
-        MemorySource source(c.bytes);
-        EXPECT_EQ(ImageSize(source), c.want) << c.what;
-    }
-}
 
 // The image, then the table and the sections (id, name, data) in order.
 Bytes Package(const std::vector<std::tuple<uint8_t, std::string, std::string>>& sections) {
@@ -78,19 +52,23 @@ class InstallationPackageTest : public testing::Test {
 
 TEST_F(InstallationPackageTest, ReadsTheTableAndTheSectionsAndLogsThemWithLogAll) {
     const Bytes file = Package({{1, "Install.class", "\xCA\xFE\xBA\xBE-archive"}, {2, "Verify.class", ""},
-                                {3, "vm search criteria", std::string("\0\x0avendor=sun", 12)}});
+                                {3, "vm search criteria", std::string("\0\x0avendor=sun", 12)},
+                                {4, "first", "1"}, {4, "second", "22"}});
     ASSERT_TRUE(Read(file)) << log.text;
     EXPECT_EQ(log.text, "") << "nothing but failures without logall";
     LogAllScope logAll(true);
     ASSERT_TRUE(Read(file));
     EXPECT_EQ(log.text, "\r\nReading installation executable  C:\\t\\setup.exe \r\n"
                         "\tExe Size (1536), Total File Size (" + std::to_string(file.size()) + ") ..\r\n"
-                        "\tReading 3 Section Info...\r\n"
-                        "\tSection Info: Name(Install.class), Size(12), File Offset(1594)\r\n"
-                        "\tSection Info: Name(Verify.class), Size(0), File Offset(1620)\r\n"
-                        "\tSection Info: Name(vm search criteria), Size(12), File Offset(1640)\r\n");
+                        "\tReading 5 Section Info...\r\n"
+                        "\tSection Info: Name(Install.class), Size(12), File Offset(1620)\r\n"
+                        "\tSection Info: Name(Verify.class), Size(0), File Offset(1646)\r\n"
+                        "\tSection Info: Name(vm search criteria), Size(12), File Offset(1666)\r\n"
+                        "\tSection Info: Name(first), Size(1), File Offset(1685)\r\n"
+                        "\tSection Info: Name(second), Size(2), File Offset(1694)\r\n");
     EXPECT_EQ(package.start(), 0x600u);
-    EXPECT_EQ(package.sectionCount(), 3);
+    EXPECT_EQ(package.sectionCount(), 5);
+    EXPECT_EQ(package.Section(4).name, "second") << "the later entry of an id wins";
     std::vector<uint8_t> data(package.Section(1).size);
     ASSERT_TRUE(package.Section(1).ReadData(files, data.data()));
     EXPECT_EQ(Text(data), "\xCA\xFE\xBA\xBE-archive");
@@ -102,41 +80,6 @@ TEST_F(InstallationPackageTest, ReadsTheTableAndTheSectionsAndLogsThemWithLogAll
     EXPECT_EQ(package.Section(9).size, 0);
     EXPECT_TRUE(package.Section(9).path.empty());
     EXPECT_FALSE(package.Section(9).ReadData(files, data.data()));
-}
-
-TEST_F(InstallationPackageTest, EdgeTables) {
-    EXPECT_TRUE(Read(Bytes(test::PeImage()).u32(0))) << "a table of no entries reads";
-    EXPECT_TRUE(package.sections().empty());
-    ASSERT_TRUE(Read(Package({{1, "first", "1"}, {1, "second", "22"}})));
-    EXPECT_EQ(package.Section(1).name, "second") << "the later entry of an id wins";
-}
-
-TEST_F(InstallationPackageTest, EveryFailureLogsExactly) {
-    const std::string corrupted = "Installation executable  C:\\t\\setup.exe is either Corrupted or does not have "
-                                  "all the Cmponents in it.\r\n";
-    std::vector<uint8_t> hugeCount = Package({{1, "A.class", "x"}});
-    hugeCount[0x600] = 0x7F;  // read until an entry fails
-    const struct {
-        const char* what;
-        std::vector<uint8_t> file;
-        std::string path, log;
-    } cases[] = {
-        {"no path", Package({{1, "A.class", "data"}}), "", "\r\nNeed path to setup.exe \r\n"},
-        {"cannot be opened", Package({}), "C:\\t\\missing.exe", "\r\nCould not open file  C:\\t\\missing.exe \r\n"},
-        {"nothing behind the image", test::PeImage(), kSetup, corrupted},
-        {"no PE image", Bytes().text("not an executable at all"), kSetup, corrupted},
-        {"count cut short", Bytes(test::PeImage()).u16(0), kSetup, ""},
-        {"entry cut short", Bytes(test::PeImage()).u32(2).u8(1).u32(9).u64(30).u8(2), kSetup, ""},
-        {"size below the name header", Bytes(test::PeImage()).u32(1).u8(1).u32(4).u64(17).counted("A.class"), kSetup, ""},
-        {"size of 2^31 or more", Bytes(test::PeImage()).u32(1).u8(1).u32(0x80000000u).u64(17).counted("A.class"),
-         kSetup, ""},
-        {"name outside the file", Bytes(test::PeImage()).u32(1).u8(1).u32(9).u64(5000), kSetup, ""},
-        {"count far beyond the entries", hugeCount, kSetup, ""},
-    };
-    for (const auto& c : cases) {
-        EXPECT_FALSE(Read(c.file, c.path)) << c.what;
-        EXPECT_EQ(log.text, c.log) << c.what;
-    }
 }
 
 struct Resource {
@@ -214,34 +157,6 @@ TEST_F(JavaArchiveTest, ListsUncompressedResourcesWithTheirFlagsAndLogsThemWithL
     EXPECT_EQ(archive.Section("Res2").resources[0].name, "second") << "the later section of a name wins";
     EXPECT_EQ(archive.Section("BundledVMInstallers").resourceCount, 0u);
     EXPECT_TRUE(archive.Section("BundledVMInstallers").resources.empty());
-}
-
-TEST_F(JavaArchiveTest, EveryFailureLogsExactly) {
-    const std::string outOfRange = "OffsetTable offset in  C:\\t\\Install.class is out of file range\r\n";
-    std::vector<uint8_t> twoRecords = Archive({{"Res", 0, {{"", "a", "12"}}}});
-    twoRecords[4 + 12 + 2 + 3 + 3] = 2;  // claims two resources; the second runs into the table
-    const struct {
-        const char* what;
-        std::vector<uint8_t> file;
-        std::string path, log;
-    } cases[] = {
-        {"no path", Archive({}), "", "\r\nNeed path to Java archive \r\n"},
-        {"cannot open", Archive({}), "C:\\t\\missing.class", "Could not open file  C:\\t\\missing.class \r\n"},
-        {"shorter than the trailer", Bytes().text("\xCA\xFE\xBA\xBE"), kClass, ""},
-        {"table offset past the end", Bytes().text("\xCA\xFE\xBA\xBE").u64(4000), kClass, outOfRange},
-        {"table offset at the end", Bytes().text("\xCA\xFE\xBA\xBE").u64(12), kClass, outOfRange},
-        {"count cut short", Bytes().text("\xCA\xFE\xBA\xBE").u64(11), kClass, ""},
-        {"header outside the file", Bytes().text("\xCA\xFE\xBA\xBE").u16(1).counted("X").u64(999).u64(4), kClass, ""},
-        {"resource record cut short", twoRecords, kClass, ""},
-    };
-    for (const auto& c : cases) {
-        MemoryFiles caseFiles;
-        test::MemoryLog caseLog;
-        JavaArchive reader(caseFiles, texts, caseLog);
-        caseFiles.Add(kClass, c.file);
-        EXPECT_FALSE(reader.ReadArchive(c.path)) << c.what;
-        EXPECT_EQ(caseLog.text, c.log) << c.what;
-    }
 }
 
 }  // namespace

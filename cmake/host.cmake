@@ -16,7 +16,6 @@ enable_testing()
 
 add_executable(tarnwick_host_tests
     tests/host/core_tables_test.cpp
-    tests/host/package_test.cpp
     tests/host/jvm_search_test.cpp
 )
 target_include_directories(tarnwick_host_tests PRIVATE ${CMAKE_SOURCE_DIR})

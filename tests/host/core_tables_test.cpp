@@ -81,6 +81,12 @@ std::vector<uint8_t> Build(const std::string& spec) {
     return out;
 }
 
+// A section's or resource's name and the data it reads.
+template <class Part> std::string Data(MemoryFiles& files, const Part& part) {
+    std::string data(size_t(part.size) + 1, '\0');
+    return part.name + "=" + (part.ReadData(files, reinterpret_cast<uint8_t*>(&data[0])) ? data.substr(0, part.size) : "unread");
+}
+
 // "vendor/version/type" per criterion, ';' between criteria, groups in ().
 std::string Describe(const std::vector<JvmCriterion>& criteria) {
     std::string text;
@@ -216,23 +222,39 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
          MemorySource source(Build(in[0]));
          return {std::to_string(ImageSize(source))};
      }},
+    // With "logall" first: the whole trace, and every section or resource
+    // with the data it reads (or "unread").
     {"ReadSectionTable", [](const Strings& in) -> Strings {
          MemoryFiles files;
-         files.Add("C:\\t\\setup.exe", Build(in[1]));
+         files.Add("C:\\t\\setup.exe", Build(in[2]));
          EnglishTexts texts;
          InstallationPackage package(files, texts);
          test::MemoryLog log;
-         const bool read = package.ReadSectionTable(in[0], log);
-         return {YesNo(read), log.text};
+         LogAll = in[0] == "logall";
+         const bool read = package.ReadSectionTable(in[1], log);
+         LogAll = false;
+         std::string sections;
+         for (int id : {1, 2, 3, 4, 9}) sections += std::to_string(id) + ":" + Data(files, package.Section(id)) + " ";
+         sections.erase(sections.find_last_not_of(' ') + 1);
+         return read ? Strings{"yes", log.text, sections} : Strings{"no", log.text};
      }},
     {"ReadArchive", [](const Strings& in) -> Strings {
          MemoryFiles files;
-         files.Add("C:\\t\\Install.class", Build(in[1]));
+         files.Add("C:\\t\\Install.class", Build(in[2]));
          EnglishTexts texts;
          test::MemoryLog log;
          JavaArchive archive(files, texts, log);
-         const bool read = archive.ReadArchive(in[0]);
-         return {YesNo(read), log.text};
+         LogAll = in[0] == "logall";
+         const bool read = archive.ReadArchive(in[1]);
+         LogAll = false;
+         std::string sections;
+         for (const auto& [name, section] : archive.sections()) {
+             sections += name + "(" + std::to_string(section.resourceCount) + "):";
+             for (const ArchiveResource& r : section.resources) sections += " " + std::to_string(r.flag) + ":" + Data(files, r);
+             sections += " ";
+         }
+         sections.erase(sections.find_last_not_of(' ') + 1);
+         return read ? Strings{"yes", log.text, sections} : Strings{"no", log.text};
      }},
     {"ReadBigEndian", [](const Strings& in) -> Strings { return {ReadBigEndian(in[0], in[1])}; }},
     {"BufferReads", [](const Strings& in) -> Strings {

@@ -45,41 +45,6 @@ std::vector<int> Numbers(const std::string& text) {
     for (const std::string& n : test::Split(text, " ")) if (!n.empty()) out.push_back(std::stoi(n));
     return out;
 }
-std::vector<uint8_t> Hex(std::string text) {
-    text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
-    std::vector<uint8_t> out;
-    for (size_t i = 0; i + 1 < text.size(); i += 2) out.push_back(uint8_t(std::stoi(text.substr(i, 2), nullptr, 16)));
-    return out;
-}
-
-// A file from a spec: "pe" (a PE image of 0x600 bytes) or "pe:SIZE,.."
-// (raw sections from 0x400), big-endian "u8:N" .. "u64:N", "c:text"
-// counted, "t:text", "x:HEX", "fill:N:V", then "set:AT:V" and "cut:N".
-std::vector<uint8_t> Build(const std::string& spec) {
-    test::Bytes b;
-    std::vector<uint8_t> out;
-    for (const std::string& token : test::Split(spec, " ")) {
-        const Strings f = test::Split(token, ":");
-        const std::string v = token.substr(std::min(token.size(), f[0].size() + 1));
-        const uint64_t n = f.size() > 1 && f[0] != "c" && f[0] != "t" && f[0] != "x" && f[0] != "pe" ? Number(f[1]) : 0;
-        std::vector<uint32_t> sizes;
-        for (const std::string& size : test::Split(v, ",")) if (f[0] == "pe" && !size.empty()) sizes.push_back(uint32_t(Number(size)));
-        if (f[0] == "pe") b.append(sizes.empty() ? test::PeImage() : test::PeImage(0x400, sizes));
-        if (f[0] == "u8") b.u8(uint8_t(n));
-        if (f[0] == "u16") b.u16(uint16_t(n));
-        if (f[0] == "u32") b.u32(uint32_t(n));
-        if (f[0] == "u64") b.u64(n);
-        if (f[0] == "c") b.counted(v);
-        if (f[0] == "t") b.text(v);
-        if (f[0] == "x") b.append(Hex(v));
-        if (f[0] == "fill") b.fill(n, uint8_t(Number(f[2])));
-        out = b.get();
-        if (f[0] == "set") out[n] = uint8_t(Number(f[2]));
-        if (f[0] == "cut") out.resize(n);
-        if (f[0] == "set" || f[0] == "cut") b = test::Bytes().append(out);
-    }
-    return out;
-}
 
 // A section's or resource's name and the data it reads.
 template <class Part> std::string Data(MemoryFiles& files, const Part& part) {
@@ -104,7 +69,7 @@ FileProbe Files(const std::string& home, const std::string& existing, Strings* a
 // Reads the hex bytes in the listed widths (8 16 32 64, s for a counted
 // string); a failed read shows "!" and the value it left.
 std::string ReadBigEndian(const std::string& hex, const std::string& widths) {
-    MemorySource source(Hex(hex));
+    MemorySource source(test::Build("x:" + hex));
     Strings out;
     for (const std::string& w : test::Split(widths, " ")) {
         uint8_t u8 = 7; uint16_t u16 = 7; uint32_t u32 = 7; UInt64Halves u64{7, 7}; std::string s = "7";
@@ -219,14 +184,14 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
          return {std::to_string(at.x) + " " + std::to_string(at.y)};
      }},
     {"ImageSize", [](const Strings& in) -> Strings {
-         MemorySource source(Build(in[0]));
+         MemorySource source(test::Build(in[0]));
          return {std::to_string(ImageSize(source))};
      }},
     // With "logall" first: the whole trace, and every section or resource
     // with the data it reads (or "unread").
     {"ReadSectionTable", [](const Strings& in) -> Strings {
          MemoryFiles files;
-         files.Add("C:\\t\\setup.exe", Build(in[2]));
+         files.Add("C:\\t\\setup.exe", test::Build(in[2]));
          EnglishTexts texts;
          InstallationPackage package(files, texts);
          test::MemoryLog log;
@@ -240,7 +205,7 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
      }},
     {"ReadArchive", [](const Strings& in) -> Strings {
          MemoryFiles files;
-         files.Add("C:\\t\\Install.class", Build(in[2]));
+         files.Add("C:\\t\\Install.class", test::Build(in[2]));
          EnglishTexts texts;
          test::MemoryLog log;
          JavaArchive archive(files, texts, log);
@@ -258,7 +223,7 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
      }},
     {"ReadBigEndian", [](const Strings& in) -> Strings { return {ReadBigEndian(in[0], in[1])}; }},
     {"BufferReads", [](const Strings& in) -> Strings {
-         const std::vector<uint8_t> bytes = Hex(in[0]);
+         const std::vector<uint8_t> bytes = test::Hex(in[0]);
          uint16_t value = 7;
          std::string text = "7";
          const bool u16 = ReadUInt16(bytes.data(), Number(in[1]), &value);

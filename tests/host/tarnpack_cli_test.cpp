@@ -24,19 +24,6 @@ std::string Contents(const std::string& path) {
 
 TEST(TarnpackCliTest, Cases) {
     t::ScratchFolder folder;
-    std::vector<uint8_t> tail = t::PeImage(0x200, {0x200, 0x400});
-    tail.resize(tail.size() + 100, 0xEE);
-    std::vector<uint8_t> truncated = t::MinimalClass("Main"), trailing = truncated;
-    truncated.resize(truncated.size() - 3);
-    trailing.push_back(0);
-    folder.Write("launcher.exe", t::PeImage(0x200, {0x200, 0x400}));
-    folder.Write("tail.exe", tail);
-    folder.Write("notpe.exe", t::Pattern(3000, 1));
-    folder.Write("Main.class", t::MinimalClass("Main"));
-    folder.Write("Verify.class", t::MinimalClass("Verify"));
-    folder.Write("Truncated.class", truncated);
-    folder.Write("Trailing.class", trailing);
-    folder.Write("long-criteria.txt", std::string(65536, 'v'));
     // Sparse files of 4 GiB and two halves of it.
     for (auto [name, size] : {std::pair{"Huge.class", 1ull << 32}, {"huge.bin", 1ull << 32}, {"half1.bin", 1ull << 31},
                               {"half2.bin", 1ull << 31}}) {
@@ -45,7 +32,7 @@ TEST(TarnpackCliTest, Cases) {
     for (const t::Case& c : t::ReadCases("tarnpack_cli.txt")) {
         SCOPED_TRACE(c.where);
         if (c.in[0] == "file") {
-            folder.Write(c.in[1], c.in[2]);
+            folder.Write(c.in[1], t::Build(c.in[2]));
             continue;
         }
         std::string command = "cd '" + folder.Path("") + "' && '" TARNPACK_EXE "'", output = "none";

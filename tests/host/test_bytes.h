@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -30,6 +32,8 @@ class Bytes {
     Bytes& fill(size_t n, uint8_t v = 0) { data_.insert(data_.end(), n, v); return *this; }
     Bytes& padTo(size_t n) { return data_.size() < n ? fill(n - data_.size()) : *this; }
     Bytes& append(const std::vector<uint8_t>& more) { data_.insert(data_.end(), more.begin(), more.end()); return *this; }
+    Bytes& set(size_t at, uint8_t v) { data_.at(at) = v; return *this; }
+    Bytes& cut(size_t n) { data_.resize(n); return *this; }
     size_t size() const { return data_.size(); }
     const std::vector<uint8_t>& get() const { return data_; }
     operator const std::vector<uint8_t>&() const { return data_; }
@@ -51,6 +55,42 @@ inline Bytes PeImage(uint32_t firstRawData = 0x400, const std::vector<uint32_t>&
         pointer += size;
     }
     return pe.padTo(pointer);
+}
+
+inline std::vector<uint8_t> Hex(const std::string& hex) {
+    std::vector<uint8_t> out;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2) out.push_back(uint8_t(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    return out;
+}
+
+// Bytes from a spec of blank-separated tokens: "pe" (a PE image whose raw
+// sections end at 0x600) or "pe:SIZE,..." (raw sections from 0x400);
+// "u8:N" .. "u64:N" big-endian; "c:text" counted; "t:text"; "x:HEX";
+// "fill:N:V"; and on what is there so far "set:AT:V" and "cut:N".
+inline std::vector<uint8_t> Build(const std::string& spec) {
+    Bytes b;
+    std::istringstream tokens(spec);
+    for (std::string token; tokens >> token;) {
+        const std::string kind = token.substr(0, token.find(':')), value = token.substr(kind.size() + (kind != token));
+        const auto n = [&value](int field) { return std::stoull(value.substr(field ? value.find(':') + 1 : 0), nullptr, 0); };
+        if (kind == "pe") {
+            std::vector<uint32_t> sizes;
+            std::istringstream list(std::regex_replace(value, std::regex(","), " "));
+            for (std::string size; list >> size;) sizes.push_back(uint32_t(std::stoul(size, nullptr, 0)));
+            b.append(sizes.empty() ? PeImage() : PeImage(0x400, sizes));
+        }
+        if (kind == "u8") b.u8(uint8_t(n(0)));
+        if (kind == "u16") b.u16(uint16_t(n(0)));
+        if (kind == "u32") b.u32(uint32_t(n(0)));
+        if (kind == "u64") b.u64(n(0));
+        if (kind == "c") b.counted(value);
+        if (kind == "t") b.text(value);
+        if (kind == "x") b.append(Hex(value));
+        if (kind == "fill") b.fill(n(0), uint8_t(n(1)));
+        if (kind == "set") b.set(n(0), uint8_t(n(1)));
+        if (kind == "cut") b.cut(n(0));
+    }
+    return b.get();
 }
 
 // A class `name` extending Object, with no members.

@@ -1,8 +1,9 @@
-// A scripted machine for the JVM search: registry values, files, folder
-// trees, PATH, drives and JVMs that answer (or not) when run.
+// A scripted machine for the JVM search: registry values, files and
+// folders, links, PATH, fixed drives and JVMs that answer (or not) when
+// run. Names compare without regard to case, as on Windows; it records
+// what the search asked of it, in order.
 #pragma once
 
-#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -17,27 +18,22 @@ inline std::string Lower(std::string s) {
     return s;
 }
 
-// Registry values, files, folder trees, PATH, drives and JVMs that answer
-// (or not) when run. Names compare without regard to case, as on Windows.
-// It records what the search asked, in order.
+// "C:\a\b" -> "C:\a"; "C:\a" -> "C:\".
+inline std::string Parent(const std::string& path) {
+    const size_t slash = path.rfind('\\');
+    return slash == 2 ? path.substr(0, 3) : path.substr(0, slash);
+}
+
 class FakeMachine final : public Machine {
   public:
+    // A file, and every folder on the way to it.
     void AddFile(const std::string& path) {
-        // Every folder on the way exists too, and lists what lies in it.
-        std::string child = path;
-        bool isFolder = false;
-        for (size_t slash = path.rfind('\\'); slash != std::string::npos && slash >= 2;) {
-            const std::string folder = path.substr(0, slash == 2 ? 3 : slash), name = child.substr(slash + 1);
-            auto& entries = tree[folder];
-            if (std::none_of(entries.begin(), entries.end(), [&](const FolderEntry& e) { return e.name == name; }))
-                entries.push_back({name, isFolder, false});
-            if (slash == 2) break;
-            files.insert(Lower(folder));
-            child = folder;
-            isFolder = true;
-            slash = folder.rfind('\\');
+        for (size_t slash = path.find('\\', 3);; slash = path.find('\\', slash + 1)) {
+            const std::string part = path.substr(0, slash);
+            if (files.insert(Lower(part)).second) paths.push_back(part);
+            if (slash == std::string::npos) return;
+            folders.insert(part);
         }
-        files.insert(Lower(path));
     }
     // A JVM whose verification prints this vendor URL and version.
     void AddJvm(const std::string& path, const std::string& vendorUrl, const std::string& version) {
@@ -46,6 +42,7 @@ class FakeMachine final : public Machine {
                                                     "\r\njava.vendor.url = " + vendorUrl +
                                                     "\r\njava.vendor = Someone\r\nos.arch  = x86\r\n"};
     }
+
     bool ReadRegistryString(const std::string& key, const std::string& valueName, std::string* value) override {
         asked["registry"].push_back(key);
         auto found = registry.find(key + "|" + valueName);
@@ -58,16 +55,14 @@ class FakeMachine final : public Machine {
     }
     bool ListEntries(const std::string& pattern, std::vector<FolderEntry>* entries) override {
         asked["list"].push_back(pattern);
-        const size_t slash = pattern.rfind('\\');
-        std::string folder = pattern.substr(0, slash);
-        if (folder.size() == 2) folder += "\\";
-        const std::string mask = pattern.substr(slash + 1);
-        auto found = tree.find(folder);
-        if (slash == std::string::npos || found == tree.end()) return false;
+        const std::string folder = Parent(pattern), mask = Lower(pattern.substr(pattern.rfind('\\') + 1));
         entries->clear();
-        if (mask == "*.*") entries->insert(entries->end(), {{".", true, false}, {"..", true, false}});
-        for (const FolderEntry& e : found->second)
-            if (mask == "*.*" || Lower(e.name) == Lower(mask)) entries->push_back(e);
+        for (const std::string& p : paths) {
+            const std::string name = p.substr(p.rfind('\\') + 1);
+            if (Parent(p) == folder && (mask == "*.*" || Lower(name) == mask)) entries->push_back({name, folders.count(p) != 0, false});
+        }
+        for (const auto& [from, name] : links) if (from == folder) entries->push_back({name, true, true});
+        if (mask == "*.*" && !entries->empty()) entries->insert(entries->begin(), {{".", true, false}, {"..", true, false}});
         return !entries->empty();
     }
     bool IdentifyFolder(const std::string& folder, FolderIdentity* identity) override {
@@ -94,9 +89,10 @@ class FakeMachine final : public Machine {
     }
 
     std::map<std::string, std::string> registry;  // "key|value" -> text
-    std::set<std::string> files;                  // lower case
-    std::map<std::string, std::vector<FolderEntry>> tree;
-    std::map<std::string, std::string> aliases;  // folder -> the folder it really is
+    std::set<std::string> files, folders;         // files: lower case, every file and folder
+    std::vector<std::string> paths;               // as added
+    std::vector<std::pair<std::string, std::string>> links;  // folder, name of a link in it
+    std::map<std::string, std::string> aliases;               // folder -> the folder it really is
     std::string path;
     std::set<std::string> fixedDrives{"C:\\"};
     std::map<std::string, std::pair<RunOutcome, std::string>> jvms;  // by lower-case path

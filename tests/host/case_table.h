@@ -16,11 +16,6 @@ namespace tarnwick::test {
 
 using Strings = std::vector<std::string>;
 
-inline std::string CasesFolder() {
-    const std::string here = __FILE__;
-    return here.substr(0, here.rfind('/')) + "/cases/";
-}
-
 inline std::string Unescape(const std::string& text) {
     static const std::map<std::string, std::string> names = {
         {"SP", " "}, {"TAB", "\t"}, {"CR", "\r"}, {"LF", "\n"}, {"CRLF", "\r\n"}};
@@ -28,31 +23,23 @@ inline std::string Unescape(const std::string& text) {
     for (size_t i = 0; i < text.size(); ++i) {
         const size_t end = text[i] == '{' ? text.find('}', i) : std::string::npos;
         const std::string name = end == std::string::npos ? "" : text.substr(i + 1, end - i - 1);
-        if (names.count(name)) {
-            out += names.at(name);
-        } else if (name.size() == 3 && name[0] == 'x') {
-            out += char(std::stoi(name.substr(1), nullptr, 16));
-        } else {
-            out += text[i];
-            continue;
-        }
-        i = end;
+        if (names.count(name)) out += names.at(name), i = end;
+        else if (name.size() == 3 && name[0] == 'x') out += char(std::stoi(name.substr(1), nullptr, 16)), i = end;
+        else out += text[i];
     }
     return out;
 }
 
+// The fields between separators, blanks around them dropped, unescaped.
 inline Strings Split(const std::string& text, const std::string& separator) {
     Strings fields;
-    size_t start = 0;
-    for (;;) {
-        const size_t end = text.find(separator, start);
-        std::string field = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    for (size_t start = 0, end = 0; end != std::string::npos; start = end + separator.size()) {
+        end = text.find(separator, start);
+        std::string field = text.substr(start, end == std::string::npos ? end : end - start);
         field.erase(0, field.find_first_not_of(' '));
-        field.erase(field.find_last_not_of(' ') + 1);
-        fields.push_back(Unescape(field));
-        if (end == std::string::npos) return fields;
-        start = end + separator.size();
+        fields.push_back(Unescape(field.erase(field.find_last_not_of(' ') + 1)));
     }
+    return fields;
 }
 
 inline std::string Join(const Strings& fields, const std::string& separator = " | ") {
@@ -66,22 +53,21 @@ struct Case {
     Strings in, want;
 };
 
-// Every case of a file, in order.
+// Every case of a file in cases/, in order.
 inline std::vector<Case> ReadCases(const std::string& file) {
-    std::ifstream in(CasesFolder() + file);
-    EXPECT_TRUE(in.good()) << "cannot read " << CasesFolder() + file;
+    const std::string here = __FILE__, path = here.substr(0, here.rfind('/')) + "/cases/" + file;
+    std::ifstream in(path);
+    EXPECT_TRUE(in.good()) << "cannot read " << path;
     std::vector<Case> cases;
     std::string table, line;
     for (int number = 1; std::getline(in, line); ++number) {
-        if (line.empty() || line[0] == '#') continue;
-        if (line[0] == '[') {
-            table = line.substr(1, line.find(']') - 1);
+        if (line.empty() || line[0] == '#' || line[0] == '[') {
+            if (!line.empty() && line[0] == '[') table = line.substr(1, line.find(']') - 1);
             continue;
         }
-        const size_t arrow = line.find(" =>");
-        const std::string where = file + ":" + std::to_string(number) + ": " + line;
         // A blank more, so that a line ending in " |" ends in an empty field.
-        cases.push_back({table, where, Split(line.substr(0, arrow) + " ", " | "),
+        const size_t arrow = line.find(" =>");
+        cases.push_back({table, file + ":" + std::to_string(number) + ": " + line, Split(line.substr(0, arrow) + " ", " | "),
                          arrow == std::string::npos ? Strings{} : Split(line.substr(arrow + 3) + " ", " | ")});
     }
     return cases;

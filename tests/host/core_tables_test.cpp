@@ -1,8 +1,9 @@
 // The launcher's pure functions, run over the case tables in cases/: each
 // table names a function below, which turns a case's inputs into text.
-#include <algorithm>
+#include <iterator>
 #include <limits>
 #include <set>
+#include <sstream>
 
 #include "app/launcher_options.h"
 #include "app/log_format.h"
@@ -41,15 +42,36 @@ std::u16string Wide(const std::string& latin1) {
 std::string YesNo(bool b) { return b ? "yes" : "no"; }
 uint64_t Number(const std::string& text) { return std::stoull(text, nullptr, 0); }
 std::vector<int> Numbers(const std::string& text) {
-    std::vector<int> out;
-    for (const std::string& n : test::Split(text, " ")) if (!n.empty()) out.push_back(std::stoi(n));
-    return out;
+    std::istringstream in(text);
+    return {std::istream_iterator<int>(in), std::istream_iterator<int>()};
 }
 
 // A section's or resource's name and the data it reads.
 template <class Part> std::string Data(MemoryFiles& files, const Part& part) {
     std::string data(size_t(part.size) + 1, '\0');
     return part.name + "=" + (part.ReadData(files, reinterpret_cast<uint8_t*>(&data[0])) ? data.substr(0, part.size) : "unread");
+}
+
+// home, libs, bin, vendor, version, type
+JvmDescriptor Jvm(Strings f) {
+    f.resize(6);
+    JvmDescriptor d;
+    d.home = f[0], d.libs = f[1], d.bin = f[2], d.vendor = f[3], d.version = f[4], d.type = f[5];
+    return d;
+}
+
+// Reads the file built from in[2] at `at`, from path in[1], with -logall
+// when in[0] says so: "no" and the log, or "yes", the log and what it read.
+const EnglishTexts kTexts;
+using Reader = std::string (*)(MemoryFiles&, const std::string& path, test::MemoryLog&);
+Strings Read(const Strings& in, const std::string& at, Reader read) {
+    MemoryFiles files;
+    files.Add(at, test::Build(in[2]));
+    test::MemoryLog log;
+    LogAll = in[0] == "logall";
+    const std::string got = read(files, in[1], log);
+    LogAll = false;
+    return got == "no" ? Strings{"no", log.text} : Strings{"yes", log.text, got.substr(1)};
 }
 
 // "vendor/version/type" per criterion, ';' between criteria, groups in ().
@@ -60,10 +82,19 @@ std::string Describe(const std::vector<JvmCriterion>& criteria) {
 }
 
 // Home folder "H" below which the ';'-separated files exist; `asked` keeps the probes.
-FileProbe Files(const std::string& home, const std::string& existing, Strings* asked) {
+FileProbe Files(const std::string& home, const std::string& existing, Strings* asked = nullptr) {
     std::set<std::string> files;
     for (const std::string& f : test::Split(existing, ";")) files.insert(home + f);
-    return [files, asked](const std::string& path) { asked->push_back(path); return files.count(path) != 0; };
+    return [files, asked](const std::string& path) {
+        if (asked) asked->push_back(path);
+        return files.count(path) != 0;
+    };
+}
+
+template <class Part, class Size> Strings LiesInFile(const Strings& in) {
+    Part part;
+    part.size = Size(std::stoll(in[0], nullptr, 0)), part.dataOffset = Number(in[1]), part.fileSize = 100;
+    return {YesNo(part.LiesInFile())};
 }
 
 // Reads the hex bytes in the listed widths (8 16 32 64, s for a counted
@@ -117,11 +148,7 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
     {"MatchCriterion", [](const Strings& in) -> Strings {
          JvmCriterion c;
          EXPECT_TRUE(c.ParseCriterionTerm(in[0]));
-         JvmDescriptor jvm;
-         jvm.vendor = in[1];
-         jvm.version = in[2];
-         jvm.bin = "C:\\jre\\bin\\jre.exe";
-         const bool matched = MatchCriterion(c, jvm);
+         const bool matched = MatchCriterion(c, Jvm({"", "", "C:\\jre\\bin\\jre.exe", in[1], in[2]}));
          return {YesNo(matched), Describe({c}), YesNo(c.matched), c.matchedExecutable};
      }},
     {"ParseCriterionTerm", [](const Strings& in) -> Strings {
@@ -131,20 +158,14 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
          return {YesNo(ok), Describe({c})};
      }},
     {"SameJvm", [](const Strings& in) -> Strings {
-         JvmDescriptor a, b;
-         a.home = in[0], a.libs = in[1], a.bin = in[2];
-         b.home = in[3], b.libs = in[4], b.bin = in[5], b.vendor = in[6], b.type = in[7], b.version = in[8];
-         return {YesNo(SameJvm(a, b))};
+         return {YesNo(SameJvm(Jvm({in[0], in[1], in[2]}), Jvm({in[3], in[4], in[5], in[6], in[7], in[8]})))};
      }},
     {"BuildJavaCommand", [](const Strings& in) -> Strings {
          std::string args;
          const bool ok = BuildJavaCommand(in[0], in[1], in[2], args);
          return {ok ? args : "refused [" + args + "]"};
      }},
-    {"ComposeJdkClassPath", [](const Strings& in) -> Strings {
-         Strings asked;
-         return {ComposeJdkClassPath(in[0], Files(in[0], in[1], &asked))};
-     }},
+    {"ComposeJdkClassPath", [](const Strings& in) -> Strings { return {ComposeJdkClassPath(in[0], Files(in[0], in[1]))}; }},
     {"ComposeJreClassPath", [](const Strings& in) -> Strings {
          Strings asked;
          const std::string got = ComposeJreClassPath(in[0], Files(in[0], in[1], &asked));
@@ -190,36 +211,25 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
     // With "logall" first: the whole trace, and every section or resource
     // with the data it reads (or "unread").
     {"ReadSectionTable", [](const Strings& in) -> Strings {
-         MemoryFiles files;
-         files.Add("C:\\t\\setup.exe", test::Build(in[2]));
-         EnglishTexts texts;
-         InstallationPackage package(files, texts);
-         test::MemoryLog log;
-         LogAll = in[0] == "logall";
-         const bool read = package.ReadSectionTable(in[1], log);
-         LogAll = false;
-         std::string sections;
-         for (int id : {1, 2, 3, 4, 9}) sections += std::to_string(id) + ":" + Data(files, package.Section(id)) + " ";
-         sections.erase(sections.find_last_not_of(' ') + 1);
-         return read ? Strings{"yes", log.text, sections} : Strings{"no", log.text};
+         return Read(in, "C:\\t\\setup.exe", [](MemoryFiles& files, const std::string& path, test::MemoryLog& log) {
+             InstallationPackage package(files, kTexts);
+             if (!package.ReadSectionTable(path, log)) return std::string("no");
+             std::string sections;
+             for (int id : {1, 2, 3, 4, 9}) sections += " " + std::to_string(id) + ":" + Data(files, package.Section(id));
+             return sections;
+         });
      }},
     {"ReadArchive", [](const Strings& in) -> Strings {
-         MemoryFiles files;
-         files.Add("C:\\t\\Install.class", test::Build(in[2]));
-         EnglishTexts texts;
-         test::MemoryLog log;
-         JavaArchive archive(files, texts, log);
-         LogAll = in[0] == "logall";
-         const bool read = archive.ReadArchive(in[1]);
-         LogAll = false;
-         std::string sections;
-         for (const auto& [name, section] : archive.sections()) {
-             sections += name + "(" + std::to_string(section.resourceCount) + "):";
-             for (const ArchiveResource& r : section.resources) sections += " " + std::to_string(r.flag) + ":" + Data(files, r);
-             sections += " ";
-         }
-         sections.erase(sections.find_last_not_of(' ') + 1);
-         return read ? Strings{"yes", log.text, sections} : Strings{"no", log.text};
+         return Read(in, "C:\\t\\Install.class", [](MemoryFiles& files, const std::string& path, test::MemoryLog& log) {
+             JavaArchive archive(files, kTexts, log);
+             if (!archive.ReadArchive(path)) return std::string("no");
+             std::string sections;
+             for (const auto& [name, section] : archive.sections()) {
+                 sections += " " + name + "(" + std::to_string(section.resourceCount) + "):";
+                 for (const ArchiveResource& r : section.resources) sections += " " + std::to_string(r.flag) + ":" + Data(files, r);
+             }
+             return sections;
+         });
      }},
     {"ReadBigEndian", [](const Strings& in) -> Strings { return {ReadBigEndian(in[0], in[1])}; }},
     {"BufferReads", [](const Strings& in) -> Strings {
@@ -233,20 +243,8 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
     {"CriteriaFromRecord", [](const Strings& in) -> Strings {
          return {CriteriaFromRecord(std::vector<uint8_t>(in[0].begin(), in[0].end()))};
      }},
-    {"PackageSectionLiesInFile", [](const Strings& in) -> Strings {
-         PackageSection s;
-         s.size = int32_t(std::stol(in[0], nullptr, 0));
-         s.dataOffset = Number(in[1]);
-         s.fileSize = 100;
-         return {YesNo(s.LiesInFile())};
-     }},
-    {"ArchiveResourceLiesInFile", [](const Strings& in) -> Strings {
-         ArchiveResource r;
-         r.size = uint32_t(Number(in[0]));
-         r.dataOffset = Number(in[1]);
-         r.fileSize = 100;
-         return {YesNo(r.LiesInFile())};
-     }},
+    {"PackageSectionLiesInFile", [](const Strings& in) -> Strings { return LiesInFile<PackageSection, int32_t>(in); }},
+    {"ArchiveResourceLiesInFile", [](const Strings& in) -> Strings { return LiesInFile<ArchiveResource, uint32_t>(in); }},
 };
 
 class CoreTables : public testing::TestWithParam<const char*> {};

@@ -95,31 +95,15 @@ inline std::vector<uint8_t> Build(const std::string& spec) {
 
 // A class `name` extending Object, with no members.
 inline std::vector<uint8_t> MinimalClass(const std::string& name) {
-    return Bytes().u32(0xCAFEBABE).u32(52).u16(5).u8(7).u16(2).u8(1).counted(name).u8(7).u16(4).u8(1)
-        .counted("java/lang/Object").u16(0x21).u16(1).u16(3).fill(8).get();
+    return Build("x:CAFEBABE u32:52 u16:5 u8:7 u16:2 u8:1 c:" + name + " u8:7 u16:4 u8:1 c:java/lang/Object u16:0x21 u16:1 u16:3 fill:8:0");
 }
 
-// A class with every kind of constant (a long and a double take two slots
-// each: 28 in all), an interface, a field with an attribute, two methods
-// with one and two attributes and a class attribute.
+// The class in cases/rich_class.txt, with every kind of constant and member.
 inline std::vector<uint8_t> RichClass() {
-    Bytes c;
-    c.u32(0xCAFEBABE).u32(52).u16(28);
-    c.u8(1).counted("Rich").u8(7).u16(1).u8(1).counted("java/lang/Object").u8(7).u16(3);  // 1-4
-    c.u8(5).u64(9).u8(6).u64(0x400921FB54442D18).u8(3).u32(7).u8(4).u32(0x3F800000);    // 5-10
-    c.u8(8).u16(1).u8(1).counted("x").u8(1).counted("J").u8(12).u16(12).u16(13);         // 11-14
-    c.u8(9).u16(2).u16(14).u8(10).u16(2).u16(14).u8(11).u16(2).u16(14);                  // 15-17 refs
-    c.u8(15).u8(1).u16(15).u8(16).u16(13).u8(17).u32(14).u8(18).u32(14);                 // 18-21
-    c.u8(19).u16(1).u8(20).u16(1).u8(1).counted("Code").u8(1).counted("SourceFile");     // 22-25
-    c.u8(1).counted("java/lang/Runnable").u8(7).u16(26);                                 // 26-27
-    c.u16(0x21).u16(2).u16(4).u16(1).u16(27);                    // flags, this, super, 1 interface
-    c.u16(1).u16(2).u16(12).u16(13).u16(1).u16(24).u32(3).text("\1\2\3");  // one field
-    c.u16(2);                                                    // two methods
-    for (int method = 0; method < 2; ++method) {
-        c.u16(1).u16(12).u16(13).u16(uint16_t(method + 1));
-        for (int attribute = 0; attribute <= method; ++attribute) c.u16(24).u32(5).text("\x09\x08\x07\x06\x05");
-    }
-    return c.u16(1).u16(25).u32(2).u16(1).get();  // SourceFile
+    std::ifstream in(std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/')) + "/cases/rich_class.txt");
+    std::string spec;
+    for (std::string line; std::getline(in, line);) spec += line[0] == '#' ? "" : line + " ";
+    return Build(spec);
 }
 
 // `size` bytes of a fixed pattern, different for each seed.

@@ -27,7 +27,7 @@ TEST(TarnpackCliTest, Cases) {
     // Sparse files of 4 GiB and two halves of it.
     for (auto [name, size] : {std::pair{"Huge.class", 1ull << 32}, {"huge.bin", 1ull << 32}, {"half1.bin", 1ull << 31},
                               {"half2.bin", 1ull << 31}}) {
-        std::filesystem::resize_file(folder.Write(name, std::string(name[0] == 'H' ? "\xCA\xFE\xBA\xBE" : "")), size);
+        std::filesystem::resize_file(folder.Write(name, t::Build(name[0] == 'H' ? "x:CAFEBABE" : "")), size);
     }
     for (const t::Case& c : t::ReadCases("tarnpack_cli.txt")) {
         SCOPED_TRACE(c.where);

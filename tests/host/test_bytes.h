@@ -124,33 +124,20 @@ class MemoryLog final : public LogSink {
 // A fresh folder below the system's temporary folder, removed at the end.
 class ScratchFolder {
   public:
-    ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tarnwick-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a scratch folder");
-        root_ = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
-    std::string Path(const std::string& name) const { return (root_ / name).string(); }
-    std::string Write(const std::string& name, std::string_view bytes) const {
-        std::ofstream out(Path(name), std::ios::binary);
-        out.write(bytes.data(), std::streamsize(bytes.size()));
-        if (!out) throw std::runtime_error("cannot write " + Path(name));
-        return Path(name);
-    }
+    ScratchFolder() : root_(mkdtemp(tmpl_.data()) ? tmpl_ : throw std::runtime_error("cannot make " + tmpl_)) {}
+    ~ScratchFolder() { std::filesystem::remove_all(root_); }
+    std::string Path(const std::string& name) const { return root_ + "/" + name; }
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-        return Write(name, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        std::ofstream(Path(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return Path(name);
     }
 
   private:
-    std::filesystem::path root_;
+    std::string tmpl_ = std::filesystem::temp_directory_path().string() + "/tarnwick-test-XXXXXX", root_;
 };
 
 inline std::vector<uint8_t> ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

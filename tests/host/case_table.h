@@ -67,7 +67,8 @@ inline std::vector<Case> ReadCases(const std::string& file) {
         }
         // A blank more, so that a line ending in " |" ends in an empty field.
         const size_t arrow = line.find(" =>");
-        cases.push_back({table, file + ":" + std::to_string(number) + ": " + line, Split(line.substr(0, arrow) + " ", " | "),
+        cases.push_back({table, file + ":" + std::to_string(number) + ": " + line,
+                         Split(line.substr(0, arrow) + " ", " | "),
                          arrow == std::string::npos ? Strings{} : Split(line.substr(arrow + 3) + " ", " | ")});
     }
     return cases;

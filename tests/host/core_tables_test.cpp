@@ -1,5 +1,6 @@
 // The launcher's pure functions, run over the case tables in cases/: each
 // table names a function below, which turns a case's inputs into text.
+#include <cstring>
 #include <iterator>
 #include <limits>
 #include <set>
@@ -49,7 +50,8 @@ std::vector<int> Numbers(const std::string& text) {
 // A section's or resource's name and the data it reads.
 template <class Part> std::string Data(MemoryFiles& files, const Part& part) {
     std::string data(size_t(part.size) + 1, '\0');
-    return part.name + "=" + (part.ReadData(files, reinterpret_cast<uint8_t*>(&data[0])) ? data.substr(0, part.size) : "unread");
+    const bool read = part.ReadData(files, reinterpret_cast<uint8_t*>(&data[0]));
+    return part.name + "=" + (read ? data.substr(0, part.size) : "unread");
 }
 
 // home, libs, bin, vendor, version, type
@@ -77,7 +79,8 @@ Strings Read(const Strings& in, const std::string& at, Reader read) {
 // "vendor/version/type" per criterion, ';' between criteria, groups in ().
 std::string Describe(const std::vector<JvmCriterion>& criteria) {
     std::string text;
-    for (const JvmCriterion& c : criteria) text += (text.empty() ? "" : ";") + c.vendor + "/" + c.version + "/" + c.type;
+    for (const JvmCriterion& c : criteria)
+        text += (text.empty() ? "" : ";") + c.vendor + "/" + c.version + "/" + c.type;
     return text;
 }
 
@@ -125,7 +128,8 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
     {"PathRoot", [](const Strings& in) -> Strings { return {PathRoot(in[0])}; }},
     {"BaseFolderOf", [](const Strings& in) -> Strings { return {BaseFolderOf(in[0])}; }},
     {"JoinFolder", [](const Strings& in) -> Strings { return {JoinFolder(in[0], in[1])}; }},
-    {"ComposeProcessCommandLine", [](const Strings& in) -> Strings { return {ComposeProcessCommandLine(in[0], in[1])}; }},
+    {"ComposeProcessCommandLine",
+     [](const Strings& in) -> Strings { return {ComposeProcessCommandLine(in[0], in[1])}; }},
     {"ParseCommandLine", [](const Strings& in) -> Strings {
          LauncherOptions o;
          o.ParseCommandLine(Wide(in[0]), &Narrow);
@@ -165,7 +169,8 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
          const bool ok = BuildJavaCommand(in[0], in[1], in[2], args);
          return {ok ? args : "refused [" + args + "]"};
      }},
-    {"ComposeJdkClassPath", [](const Strings& in) -> Strings { return {ComposeJdkClassPath(in[0], Files(in[0], in[1]))}; }},
+    {"ComposeJdkClassPath",
+     [](const Strings& in) -> Strings { return {ComposeJdkClassPath(in[0], Files(in[0], in[1]))}; }},
     {"ComposeJreClassPath", [](const Strings& in) -> Strings {
          Strings asked;
          const std::string got = ComposeJreClassPath(in[0], Files(in[0], in[1], &asked));
@@ -215,7 +220,8 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
              InstallationPackage package(files, kTexts);
              if (!package.ReadSectionTable(path, log)) return std::string("no");
              std::string sections;
-             for (int id : {1, 2, 3, 4, 9}) sections += " " + std::to_string(id) + ":" + Data(files, package.Section(id));
+             for (int id : {1, 2, 3, 4, 9})
+                 sections += " " + std::to_string(id) + ":" + Data(files, package.Section(id));
              return sections;
          });
      }},
@@ -226,7 +232,8 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
              std::string sections;
              for (const auto& [name, section] : archive.sections()) {
                  sections += " " + name + "(" + std::to_string(section.resourceCount) + "):";
-                 for (const ArchiveResource& r : section.resources) sections += " " + std::to_string(r.flag) + ":" + Data(files, r);
+                 for (const ArchiveResource& r : section.resources)
+                     sections += " " + std::to_string(r.flag) + ":" + Data(files, r);
              }
              return sections;
          });
@@ -244,7 +251,8 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
          return {CriteriaFromRecord(std::vector<uint8_t>(in[0].begin(), in[0].end()))};
      }},
     {"PackageSectionLiesInFile", [](const Strings& in) -> Strings { return LiesInFile<PackageSection, int32_t>(in); }},
-    {"ArchiveResourceLiesInFile", [](const Strings& in) -> Strings { return LiesInFile<ArchiveResource, uint32_t>(in); }},
+    {"ArchiveResourceLiesInFile",
+     [](const Strings& in) -> Strings { return LiesInFile<ArchiveResource, uint32_t>(in); }},
 };
 
 class CoreTables : public testing::TestWithParam<const char*> {};
@@ -252,7 +260,7 @@ TEST_P(CoreTables, EveryCase) { test::RunCases(GetParam(), kFunctions); }
 INSTANTIATE_TEST_SUITE_P(Files, CoreTables,
                          testing::Values("paths.txt", "options.txt", "criteria.txt", "java_command.txt",
                                          "verify_output.txt", "log_format.txt", "readers.txt", "package.txt"),
-                         [](const auto& info) { return std::string(info.param).substr(0, std::string(info.param).find('.')); });
+                         [](const auto& info) { return std::string(info.param, std::strchr(info.param, '.')); });
 
 }  // namespace
 }  // namespace tarnwick

@@ -59,10 +59,12 @@ class FakeMachine final : public Machine {
         entries->clear();
         for (const std::string& p : paths) {
             const std::string name = p.substr(p.rfind('\\') + 1);
-            if (Parent(p) == folder && (mask == "*.*" || Lower(name) == mask)) entries->push_back({name, folders.count(p) != 0, false});
+            if (Parent(p) == folder && (mask == "*.*" || Lower(name) == mask))
+                entries->push_back({name, folders.count(p) != 0, false});
         }
         for (const auto& [from, name] : links) if (from == folder) entries->push_back({name, true, true});
-        if (mask == "*.*" && !entries->empty()) entries->insert(entries->begin(), {{".", true, false}, {"..", true, false}});
+        if (mask == "*.*" && !entries->empty())
+            entries->insert(entries->begin(), {{".", true, false}, {"..", true, false}});
         return !entries->empty();
     }
     bool IdentifyFolder(const std::string& folder, FolderIdentity* identity) override {

@@ -29,7 +29,8 @@ bool FakeResolve(const std::string& path, std::string* host) {
 
 TEST(JvmBridgeTest, Tables) {
     test::RunCases("jvm_bridge.txt", {
-        {"SplitWindowsCommandLine", [](const Strings& in) -> Strings { return {Show(SplitWindowsCommandLine(in[0]))}; }},
+        {"SplitWindowsCommandLine",
+         [](const Strings& in) -> Strings { return {Show(SplitWindowsCommandLine(in[0]))}; }},
         {"MapClassPath", [](const Strings& in) -> Strings { return {MapClassPath(in[0], FakeResolve)}; }},
         {"TranslateJavaArguments", [](const Strings& in) -> Strings {
              return TranslateJavaArguments(Strings(in.begin() + 1, in.end()), in[0], FakeResolve);
@@ -37,7 +38,8 @@ TEST(JvmBridgeTest, Tables) {
         {"ReadBridgeSettings", [](const Strings& in) -> Strings { return {ReadBridgeSettings(in[0]).java}; }},
         {"QuoteWindowsArgument", [](const Strings& in) -> Strings {
              const std::string quoted = QuoteWindowsArgument(in[0]);
-             EXPECT_EQ(Show(SplitWindowsCommandLine("program " + quoted + " " + quoted)), Show({"program", in[0], in[0]}));
+             EXPECT_EQ(Show(SplitWindowsCommandLine("program " + quoted + " " + quoted)),
+                       Show({"program", in[0], in[0]}));
              return {quoted};
          }},
         {"ParseExitStatus", [](const Strings& in) -> Strings {
@@ -51,7 +53,8 @@ TEST(JvmBridgeTest, Tables) {
 // Wine's names run through dosdevices; the host's real paths do not.
 bool DosDevicesResolve(const std::string& path, std::string* host) {
     if (!FakeResolve(path, host)) return false;
-    if (IsDriveAbsolutePath(path)) *host = "/p/dosdevices/" + std::string(1, char(path[0] + 32)) + ":" + host->substr(2);
+    if (IsDriveAbsolutePath(path))
+        *host = "/p/dosdevices/" + std::string(1, char(path[0] + 32)) + ":" + host->substr(2);
     return true;
 }
 

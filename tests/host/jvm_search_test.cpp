@@ -72,7 +72,9 @@ class Scenario {
         for (const auto& [what, want] : want_) {
             if (what == "log") EXPECT_EQ(log_.text, want[0]);
             else if (what == "log-starts") EXPECT_EQ(log_.text.substr(0, want[0].size()), want[0]);
-            else EXPECT_EQ(test::Join(what == "runs" ? machine_.runs : machine_.asked[what], "\n"), test::Join(want, "\n")) << what;
+            else
+                EXPECT_EQ(test::Join(what == "runs" ? machine_.runs : machine_.asked[what], "\n"),
+                          test::Join(want, "\n")) << what;
         }
         want_.clear(), machine_.asked.clear(), machine_.runs.clear(), log_.text.clear();
     }

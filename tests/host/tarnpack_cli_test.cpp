@@ -38,7 +38,8 @@ TEST(TarnpackCliTest, Cases) {
         std::string command = "cd '" + folder.Path("") + "' && '" TARNPACK_EXE "'", output = "none";
         for (size_t i = 1; i < c.in.size(); ++i) {
             // "<name": the contents of that file as the argument.
-            if (!c.in[i].empty()) command += " '" + (c.in[i][0] == '<' ? Contents(folder.Path(c.in[i].substr(1))) : c.in[i]) + "'";
+            const std::string& arg = c.in[i];
+            if (!arg.empty()) command += " '" + (arg[0] == '<' ? Contents(folder.Path(arg.substr(1))) : arg) + "'";
             if (c.in[i] == "-o" && i + 1 < c.in.size()) output = folder.Path(c.in[i + 1]);
         }
         const std::string earlier = Contents(output);
@@ -56,8 +57,8 @@ TEST(TarnpackCliTest, Cases) {
             EXPECT_FALSE(std::filesystem::exists(TemporaryNameFor(output))) << output;
         }
         for (size_t i = 2; i < c.want.size(); ++i) {
-            if (c.want[i][0] == '!') EXPECT_EQ(out.find(c.want[i].substr(1)), std::string::npos) << c.want[i] << "\n" << out;
-            else EXPECT_NE(out.find(c.want[i]), std::string::npos) << c.want[i] << "\n" << out;
+            const bool absent = c.want[i][0] == '!';
+            EXPECT_EQ(out.find(c.want[i].substr(absent)) == std::string::npos, absent) << c.want[i] << "\n" << out;
         }
     }
 }

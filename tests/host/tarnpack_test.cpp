@@ -60,7 +60,8 @@ uint64_t Big(const Data& bytes, size_t at, size_t width) {
 }
 
 TEST(TarnpackArchiveTest, SectionsReadBackThroughTheLaunchersReaderFromAWellFormedClass) {
-    const std::vector<Resource> files = {{"readme.txt", t::Pattern(1000, 1), {}}, {"app.jar", t::Pattern(70000, 2), {1}},
+    const std::vector<Resource> files = {{"readme.txt", t::Pattern(1000, 1), {}},
+                                         {"app.jar", t::Pattern(70000, 2), {1}},
                                          {"two", {4}, {1, 1}}, {"empty.txt", {}, {}}};
     const std::vector<Resource> packed = {{"one.txt", Data(5000, 'a'), {}}, {"two.bin", t::Pattern(20000, 9), {1}}};
     const std::vector<std::tuple<std::string, bool, std::vector<Resource>>> sections = {
@@ -146,13 +147,15 @@ TEST(TarnpackClassFileTest, EveryKindOfConstantAndMemberIsWalkedAndEveryCutRefus
         EXPECT_EQ(packed.size(), original.size() + 3 + sizeof kName - 1 + 2 + 4 + 3);
     }
     for (size_t size = 0; size < rich.size(); ++size)
-        EXPECT_THROW(ParseClassFile(Data(rich.begin(), rich.begin() + std::ptrdiff_t(size)), kName, "c"), PackError) << size;
+        EXPECT_THROW(ParseClassFile(Data(rich.begin(), rich.begin() + std::ptrdiff_t(size)), kName, "c"), PackError)
+            << size;
     // A full pool leaves no room for the attribute's name.
     t::Bytes full;
     full.u32(0xCAFEBABE).u32(52).u16(0xFFFF);
     for (int i = 1; i < 0xFFFF; ++i) full.u8(3).u32(0);
     full.fill(14);
-    EXPECT_THROW(StartTrailingAttribute(full, ParseClassFile(full, kName, "Full.class"), kName, "Full.class"), PackError);
+    const ClassLayout layout = ParseClassFile(full, kName, "Full.class");
+    EXPECT_THROW(StartTrailingAttribute(full, layout, kName, "Full.class"), PackError);
 }
 
 // Mutated class files are refused or taken, never crash or read out of
@@ -163,7 +166,8 @@ TEST(TarnpackClassFileTest, MutatedClassesAreRefusedOrHandledSafely) {
     int accepted = 0;
     for (int round = 0; round < 20000; ++round) {
         Data bytes = rich;
-        for (int i = 0, changes = 1 + int(random() % 4); i < changes; ++i) bytes[random() % bytes.size()] = uint8_t(random());
+        for (int i = 0, changes = 1 + int(random() % 4); i < changes; ++i)
+            bytes[random() % bytes.size()] = uint8_t(random());
         if (random() % 4 == 0) bytes.resize(random() % bytes.size());
         try {
             const ClassLayout layout = ParseClassFile(bytes, kName, "c");
@@ -198,7 +202,7 @@ TEST(TarnpackPackageTest, BuildsTheShippedLayoutByteForByte) {
     ASSERT_EQ(written.size(), 466944u + 43 + (2 + 13 + 3585985) + (2 + 12 + 1709) + (2 + 18 + 238));
     EXPECT_TRUE(std::equal(launcher.begin(), launcher.end(), written.begin()));
     EXPECT_EQ(Data(written.begin() + 466944, written.begin() + 466944 + 43),
-              t::Bytes().u32(3).u8(1).u32(0x36B7D0).u64(0x2B).u8(2).u32(0x6BB).u64(0x36B7FB).u8(3).u32(0x102).u64(0x36BEB6).get());
+              t::Build("u32:3 u8:1 u32:0x36B7D0 u64:0x2B u8:2 u32:0x6BB u64:0x36B7FB u8:3 u32:0x102 u64:0x36BEB6"));
 
     // Read back the way the launcher reads it.
     const tarnwick::EnglishTexts texts;
@@ -217,7 +221,7 @@ TEST(TarnpackPackageTest, BuildsTheShippedLayoutByteForByte) {
 
 TEST(TarnpackPackageTest, TablesAndCriteriaRecordsHaveTheirLimits) {
     EXPECT_EQ(SectionTable({}), Data({0, 0, 0, 0}));
-    EXPECT_EQ(SectionTable({{7, "ab", 0}, {9, "", 5}}), t::Bytes().u32(2).u8(7).u32(4).u64(30).u8(9).u32(7).u64(34).get());
+    EXPECT_EQ(SectionTable({{7, "ab", 0}, {9, "", 5}}), t::Build("u32:2 u8:7 u32:4 u64:30 u8:9 u32:7 u64:34"));
     EXPECT_THROW(SectionTable({{1, "big", 0xFFFFFFFFull}}), PackError);
     EXPECT_EQ(CriteriaRecord("ab"), Data({0, 2, 'a', 'b'}));
     EXPECT_EQ(tarnwick::CriteriaFromRecord(CriteriaRecord(std::string(65535, 'x'))), std::string(65535, 'x'));

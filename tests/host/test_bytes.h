@@ -31,7 +31,10 @@ class Bytes {
     Bytes& counted(std::string_view s) { return u16(uint16_t(s.size())).text(s); }
     Bytes& fill(size_t n, uint8_t v = 0) { data_.insert(data_.end(), n, v); return *this; }
     Bytes& padTo(size_t n) { return data_.size() < n ? fill(n - data_.size()) : *this; }
-    Bytes& append(const std::vector<uint8_t>& more) { data_.insert(data_.end(), more.begin(), more.end()); return *this; }
+    Bytes& append(const std::vector<uint8_t>& more) {
+        data_.insert(data_.end(), more.begin(), more.end());
+        return *this;
+    }
     Bytes& set(size_t at, uint8_t v) { data_.at(at) = v; return *this; }
     Bytes& cut(size_t n) { data_.resize(n); return *this; }
     size_t size() const { return data_.size(); }
@@ -72,7 +75,9 @@ inline std::vector<uint8_t> Build(const std::string& spec) {
     std::istringstream tokens(spec);
     for (std::string token; tokens >> token;) {
         const std::string kind = token.substr(0, token.find(':')), value = token.substr(kind.size() + (kind != token));
-        const auto n = [&value](int field) { return std::stoull(value.substr(field ? value.find(':') + 1 : 0), nullptr, 0); };
+        const auto n = [&value](int field) {
+            return std::stoull(value.substr(field ? value.find(':') + 1 : 0), nullptr, 0);
+        };
         if (kind == "pe") {
             std::vector<uint32_t> sizes;
             std::istringstream list(std::regex_replace(value, std::regex(","), " "));
@@ -95,7 +100,8 @@ inline std::vector<uint8_t> Build(const std::string& spec) {
 
 // A class `name` extending Object, with no members.
 inline std::vector<uint8_t> MinimalClass(const std::string& name) {
-    return Build("x:CAFEBABE u32:52 u16:5 u8:7 u16:2 u8:1 c:" + name + " u8:7 u16:4 u8:1 c:java/lang/Object u16:0x21 u16:1 u16:3 fill:8:0");
+    return Build("x:CAFEBABE u32:52 u16:5 u8:7 u16:2 u8:1 c:" + name +
+                 " u8:7 u16:4 u8:1 c:java/lang/Object u16:0x21 u16:1 u16:3 fill:8:0");
 }
 
 // The class in cases/rich_class.txt, with every kind of constant and member.
@@ -128,7 +134,8 @@ class ScratchFolder {
     ~ScratchFolder() { std::filesystem::remove_all(root_); }
     std::string Path(const std::string& name) const { return root_ + "/" + name; }
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-        std::ofstream(Path(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        std::ofstream(Path(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         return Path(name);
     }
 

@@ -31,10 +31,10 @@ TEST(TarnpackCliTest, Cases) {
     }
     for (const t::Case& c : t::ReadCases("tarnpack_cli.txt")) {
         SCOPED_TRACE(c.where);
-        if (c.in[0] == "file") {
-            folder.Write(c.in[1], t::Build(c.in[2]));
-            continue;
-        }
+        const std::vector<uint8_t> bytes = t::Build(c.in.size() > 2 ? c.in[2] : "");
+        if (c.in[0] == "file") folder.Write(c.in[1], bytes);
+        if (c.in[0] == "same") EXPECT_EQ(Contents(folder.Path(c.in[1])), std::string(bytes.begin(), bytes.end()));
+        if (c.in[0] != "run") continue;
         std::string command = "cd '" + folder.Path("") + "' && '" TARNPACK_EXE "'", output = "none";
         for (size_t i = 1; i < c.in.size(); ++i) {
             // "<name": the contents of that file as the argument.

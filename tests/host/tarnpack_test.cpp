@@ -1,19 +1,18 @@
-// The packer's writers, read back with the launcher's own readers, and its
-// class-file walk over good, cut and mutated class files. Its refusals are
-// checked through the command line (cases/tarnpack_cli.txt).
+// The packer's class-file walk over good, cut and mutated class files, and
+// the shipped package layout read back with the launcher's reader. Archives
+// byte for byte and every refusal are checked through the command line
+// (cases/tarnpack_cli.txt); compressed sections by a real JVM unpacking them
+// (tools/java/tests/installer_run_test.sh).
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <random>
 
 #include "app/texts.h"
-#include "archive_writer.h"
 #include "class_file.h"
 #include "host_files.h"
 #include "pack_error.h"
 #include "package/criteria_record.h"
 #include "package/installation_package.h"
-#include "package/java_archive.h"
 #include "package_writer.h"
 #include "tests/host/test_bytes.h"
 
@@ -27,104 +26,6 @@ struct NoLog final : tarnwick::LogSink {
     bool IsOpen() const override { return false; }
     void WriteLine(std::string_view) override {}
 };
-
-struct Resource {
-    std::string name;
-    Data data, extra;
-};
-
-// The records as the installer reads them, built here independently.
-Data Records(const std::vector<Resource>& resources) {
-    t::Bytes out;
-    for (const Resource& r : resources)
-        out.u32(uint32_t(r.extra.size())).append(r.extra).counted(r.name).u32(uint32_t(r.data.size())).append(r.data);
-    return out;
-}
-
-Data InflateRaw(const Data& compressed) {
-    Data out(1 << 20);
-    z_stream stream{};
-    stream.next_in = const_cast<Bytef*>(compressed.data()), stream.avail_in = uInt(compressed.size());
-    stream.next_out = out.data(), stream.avail_out = uInt(out.size());
-    EXPECT_EQ(inflateInit2(&stream, -15), Z_OK);
-    EXPECT_EQ(inflate(&stream, Z_FINISH), Z_STREAM_END);
-    out.resize(stream.total_out);
-    inflateEnd(&stream);
-    return out;
-}
-
-uint64_t Big(const Data& bytes, size_t at, size_t width) {
-    uint64_t value = 0;
-    for (size_t i = 0; i < width; ++i) value = (value << 8) | bytes[at + i];
-    return value;
-}
-
-TEST(TarnpackArchiveTest, SectionsReadBackThroughTheLaunchersReaderFromAWellFormedClass) {
-    const std::vector<Resource> files = {{"readme.txt", t::Pattern(1000, 1), {}},
-                                         {"app.jar", t::Pattern(70000, 2), {1}},
-                                         {"two", {4}, {1, 1}}, {"empty.txt", {}, {}}};
-    const std::vector<Resource> packed = {{"one.txt", Data(5000, 'a'), {}}, {"two.bin", t::Pattern(20000, 9), {1}}};
-    const std::vector<std::tuple<std::string, bool, std::vector<Resource>>> sections = {
-        {"Files", false, files}, {"Same", false, {{"old", {1}, {}}}}, {"Packed", true, packed},
-        {"Nothing", false, {}}, {"NothingPacked", true, {}}, {"Same", false, {{"new", {2}, {}}}}};
-    t::ScratchFolder folder;
-    const Data original = t::RichClass();
-    ArchiveInputs inputs{folder.Write("Main.class", original), {}};
-    for (const auto& [name, compressed, resources] : sections) {
-        inputs.sections.push_back({name, compressed, {}});
-        for (const Resource& r : resources)
-            inputs.sections.back().resources.push_back({r.name, folder.Write(name + r.name, r.data), r.extra});
-    }
-    HostFiles host;
-    const std::string output = folder.Path("Main.out.class");
-    const ArchiveSummary summary = WriteArchive(host, inputs, output);
-    const Data written = t::ReadFile(output);
-    EXPECT_EQ(written.size(), summary.fileSize);
-    EXPECT_EQ(Big(written, written.size() - 8, 8), summary.tableOffset);
-
-    const tarnwick::EnglishTexts texts;
-    NoLog log;
-    tarnwick::JavaArchive reader{host, texts, log};
-    ASSERT_TRUE(reader.ReadArchive(output));
-    EXPECT_EQ(reader.tableOffset(), summary.tableOffset);
-    EXPECT_EQ(reader.sectionCount(), 6);
-    // Each section's data as written: the records, or one raw DEFLATE stream of them.
-    uint64_t at = reader.Section("Files").headerOffset;
-    for (const auto& [name, compressed, resources] : sections) {
-        const tarnwick::ArchiveSection& section = reader.Section(name);
-        if (name == "Same" && resources[0].name == "old") {
-            at += 2 + 4 + 4 + 8 + 1 + Records(resources).size();
-            continue;
-        }
-        EXPECT_EQ(section.headerOffset, at) << name << ": sections lie back to back in command-line order";
-        EXPECT_EQ(section.resourceCount, resources.size()) << name;
-        EXPECT_EQ(section.compressed != 0, compressed) << name;
-        const size_t data = size_t(at) + 2 + name.size() + 4 + 8 + 1;
-        const Data bytes(written.begin() + data, written.begin() + data + section.dataSize);
-        EXPECT_EQ(compressed ? InflateRaw(bytes) : bytes, Records(resources)) << name;
-        EXPECT_EQ(section.resources.size(), compressed ? 0 : resources.size()) << name;
-        for (size_t i = 0; i < section.resources.size(); ++i) {
-            Data read(resources[i].data.size());
-            EXPECT_EQ(section.resources[i].ReadData(host, read.data()), !read.empty()) << resources[i].name;
-            EXPECT_EQ(read, resources[i].data) << resources[i].name;
-        }
-        at = data + section.dataSize;
-    }
-    EXPECT_EQ(at, summary.tableOffset);
-
-    // Still the class it was, plus one constant (the attribute's name) and the attribute.
-    const ClassLayout before = ParseClassFile(original, kResourcesAttribute, "Main.class");
-    const ClassLayout after = ParseClassFile(written, kResourcesAttribute, output);
-    EXPECT_FALSE(before.hasNamedAttribute);
-    EXPECT_TRUE(after.hasNamedAttribute);
-    EXPECT_EQ(after.constantPoolCount, before.constantPoolCount + 1);
-    EXPECT_EQ(after.attributesCount, before.attributesCount + 1);
-    EXPECT_TRUE(std::equal(original.begin() + 10, original.begin() + before.constantPoolEnd, written.begin() + 10));
-    // The attribute last: the new constant's index, a length to the end of the file.
-    const size_t attribute = original.size() + 3 + std::string(kResourcesAttribute).size();
-    EXPECT_EQ(Big(written, attribute, 2), before.constantPoolCount);
-    EXPECT_EQ(attribute + 6 + Big(written, attribute + 2, 4), written.size());
-}
 
 constexpr char kName[] = "TarnwickResources";
 

@@ -15,18 +15,8 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 enable_testing()
 
 add_executable(tarnwick_host_tests
-    tests/host/big_endian_test.cpp
-    tests/host/installation_package_test.cpp
-    tests/host/java_archive_test.cpp
+    tests/host/core_tables_test.cpp
     tests/host/jvm_search_test.cpp
-    tests/host/java_command_test.cpp
-    tests/host/jvm_criterion_test.cpp
-    tests/host/launcher_options_test.cpp
-    tests/host/log_format_test.cpp
-    tests/host/option_path_test.cpp
-    tests/host/process_command_line_test.cpp
-    tests/host/verify_output_test.cpp
-    tests/host/window_placement_test.cpp
 )
 target_include_directories(tarnwick_host_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(tarnwick_host_tests PRIVATE tarnwick_core gtest_main)

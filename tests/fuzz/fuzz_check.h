@@ -1,6 +1,20 @@
-// A broken property stops a fuzz target at once, with the input that broke it.
+// Shared by the fuzz targets: a broken property stops the target at once,
+// with the input that broke it; the readers' logs go nowhere.
 #pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/log_sink.h"
 
 inline void Check(bool condition) {
     if (!condition) __builtin_trap();
 }
+
+inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class DiscardLog final : public tarnwick::LogSink {
+  public:
+    bool IsOpen() const override { return true; }
+    void WriteLine(std::string_view) override {}
+};

@@ -10,12 +10,6 @@
 #include "jvmsearch/jvm_criterion.h"
 #include "fuzz_check.h"
 
-namespace {
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tarnwick;
     const std::string text(reinterpret_cast<const char*>(data), size);

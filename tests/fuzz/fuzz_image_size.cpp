@@ -4,11 +4,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "package/pe_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tarnwick::MemorySource source(std::vector<uint8_t>(data, data + size));
     const uint32_t image = tarnwick::ImageSize(source);
-    if (image != 0 && (size < 2 || data[0] != 'M' || data[1] != 'Z')) __builtin_trap();
+    Check(image == 0 || (size >= 2 && data[0] == 'M' && data[1] == 'Z'));
     return 0;
 }

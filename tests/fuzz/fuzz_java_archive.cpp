@@ -2,21 +2,11 @@
 // resource it lists can be read exactly when it lies inside the file.
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 #include <vector>
 
 #include "app/process_flags.h"
+#include "fuzz_check.h"
 #include "package/java_archive.h"
-
-namespace {
-
-class DiscardLog final : public tarnwick::LogSink {
-  public:
-    bool IsOpen() const override { return true; }
-    void WriteLine(std::string_view) override {}
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tarnwick::LogAll = true;
@@ -30,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const tarnwick::ArchiveResource& resource : entry.second.resources) {
             if (resource.size == 0 || !resource.LiesInFile()) continue;
             std::vector<uint8_t> buffer(resource.size);
-            if (!resource.ReadData(files, buffer.data())) __builtin_trap();
+            Check(resource.ReadData(files, buffer.data()));
         }
     }
     return 0;

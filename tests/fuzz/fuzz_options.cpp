@@ -7,44 +7,32 @@
 
 #include "app/launcher_options.h"
 #include "app/option_path.h"
-
-namespace {
-
-std::string Narrow(const std::u16string& text) {
-    std::string out;
-    for (char16_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
-    return out;
-}
-
-}  // namespace
+#include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::u16string text;
-    for (size_t i = 0; i + 1 < size; i += 2) {
-        text += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
-    }
+    for (size_t i = 0; i + 1 < size; i += 2) text += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
     tarnwick::LauncherOptions options;
-    options.ParseCommandLine(text, &Narrow);
+    // The code page: ASCII through, everything else '?'.
+    options.ParseCommandLine(text, [](const std::u16string& wide) {
+        std::string out;
+        for (char16_t c : wide) out += c < 0x80 ? static_cast<char>(c) : '?';
+        return out;
+    });
 
     const std::u16string base = u"C:\\setup\\";
     for (const std::u16string* value : {&options.jvm, &options.archive, &options.verify, &options.log}) {
         const std::u16string resolved = tarnwick::ResolveOptionPath(*value, base);
         if (!tarnwick::PathRoot(*value).empty()) {
             // Absolute paths are taken as they are.
-            if (resolved != *value) __builtin_trap();
+            Check(resolved == *value);
             continue;
         }
         // A relative path stays below the base's drive, and no "." or ".."
         // component survives normalisation.
-        if (resolved.compare(0, 2, u"C:") != 0) __builtin_trap();
-        size_t start = 0;
-        while (start <= resolved.size()) {
-            size_t end = resolved.find(u'\\', start);
-            if (end == std::u16string::npos) end = resolved.size();
-            const std::u16string part = resolved.substr(start, end - start);
-            if (part == u"." || part == u"..") __builtin_trap();
-            start = end + 1;
-        }
+        Check(resolved.compare(0, 2, u"C:") == 0);
+        const std::u16string parts = u"\\" + resolved + u"\\";
+        Check(parts.find(u"\\.\\") == std::u16string::npos && parts.find(u"\\..\\") == std::u16string::npos);
     }
     tarnwick::BaseFolderOf(text);
     return 0;

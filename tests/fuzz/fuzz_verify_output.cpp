@@ -9,21 +9,12 @@
 #include "jvmlaunch/verify_output.h"
 #include "fuzz_check.h"
 
-namespace {
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-bool Trimmed(const std::string& value) {
-    return value.empty() || (value.front() != ' ' && value.back() != ' ');
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string output(reinterpret_cast<const char*>(data), size);
     const tarnwick::VerifyReport report = tarnwick::ReadVerifyOutput(output);
 
-    Check(Trimmed(report.version) && Trimmed(report.vendor));
+    for (const std::string* value : {&report.version, &report.vendor})
+        Check(value->empty() || (value->front() != ' ' && value->back() != ' '));
     Check(!Contains(report.version, "\r\n"));
     if (!report.version.empty()) Check(Contains(output, "java.version") && Contains(output, report.version));
 

@@ -1,0 +1,266 @@
+// The launcher's pure functions, run over the case tables in cases/: each
+// table names a function below, which turns a case's inputs into text.
+#include <cstring>
+#include <iterator>
+#include <limits>
+#include <set>
+#include <sstream>
+
+#include "app/launcher_options.h"
+#include "app/log_format.h"
+#include "app/option_path.h"
+#include "jvmlaunch/java_command.h"
+#include "jvmlaunch/verify_output.h"
+#include "jvmsearch/jvm_criterion.h"
+#include "jvmsearch/jvm_search.h"
+#include "package/criteria_record.h"
+#include "package/installation_package.h"
+#include "package/java_archive.h"
+#include "package/pe_image.h"
+#include "app/process_flags.h"
+#include "tests/host/case_table.h"
+#include "tests/host/test_bytes.h"
+#include "ui/big_endian.h"
+#include "ui/process_command_line.h"
+#include "ui/window_placement.h"
+
+namespace tarnwick {
+namespace {
+
+using test::Strings;
+
+// Stands in for the ANSI code page: ASCII through, everything else '?'.
+std::string Narrow(const std::u16string& text) {
+    std::string out;
+    for (char16_t c : text) out += c < 0x80 ? char(c) : '?';
+    return out;
+}
+std::u16string Wide(const std::string& latin1) {
+    std::u16string out;
+    for (char c : latin1) out += char16_t(uint8_t(c));
+    return out;
+}
+std::string YesNo(bool b) { return b ? "yes" : "no"; }
+uint64_t Number(const std::string& text) { return std::stoull(text, nullptr, 0); }
+std::vector<int> Numbers(const std::string& text) {
+    std::istringstream in(text);
+    return {std::istream_iterator<int>(in), std::istream_iterator<int>()};
+}
+
+// A section's or resource's name and the data it reads.
+template <class Part> std::string Data(MemoryFiles& files, const Part& part) {
+    std::string data(size_t(part.size) + 1, '\0');
+    const bool read = part.ReadData(files, reinterpret_cast<uint8_t*>(&data[0]));
+    return part.name + "=" + (read ? data.substr(0, part.size) : "unread");
+}
+
+// home, libs, bin, vendor, version, type
+JvmDescriptor Jvm(Strings f) {
+    f.resize(6);
+    JvmDescriptor d;
+    d.home = f[0], d.libs = f[1], d.bin = f[2], d.vendor = f[3], d.version = f[4], d.type = f[5];
+    return d;
+}
+
+// Reads the file built from in[2] at `at`, from path in[1], with -logall
+// when in[0] says so: "no" and the log, or "yes", the log and what it read.
+const EnglishTexts kTexts;
+using Reader = std::string (*)(MemoryFiles&, const std::string& path, test::MemoryLog&);
+Strings Read(const Strings& in, const std::string& at, Reader read) {
+    MemoryFiles files;
+    files.Add(at, test::Build(in[2]));
+    test::MemoryLog log;
+    LogAll = in[0] == "logall";
+    const std::string got = read(files, in[1], log);
+    LogAll = false;
+    return got == "no" ? Strings{"no", log.text} : Strings{"yes", log.text, got.substr(1)};
+}
+
+// "vendor/version/type" per criterion, ';' between criteria, groups in ().
+std::string Describe(const std::vector<JvmCriterion>& criteria) {
+    std::string text;
+    for (const JvmCriterion& c : criteria)
+        text += (text.empty() ? "" : ";") + c.vendor + "/" + c.version + "/" + c.type;
+    return text;
+}
+
+// Home folder "H" below which the ';'-separated files exist; `asked` keeps the probes.
+FileProbe Files(const std::string& home, const std::string& existing, Strings* asked = nullptr) {
+    std::set<std::string> files;
+    for (const std::string& f : test::Split(existing, ";")) files.insert(home + f);
+    return [files, asked](const std::string& path) {
+        if (asked) asked->push_back(path);
+        return files.count(path) != 0;
+    };
+}
+
+template <class Part, class Size> Strings LiesInFile(const Strings& in) {
+    Part part;
+    part.size = Size(std::stoll(in[0], nullptr, 0)), part.dataOffset = Number(in[1]), part.fileSize = 100;
+    return {YesNo(part.LiesInFile())};
+}
+
+// Reads the hex bytes in the listed widths (8 16 32 64, s for a counted
+// string); a failed read shows "!" and the value it left.
+std::string ReadBigEndian(const std::string& hex, const std::string& widths) {
+    MemorySource source(test::Build("x:" + hex));
+    Strings out;
+    for (const std::string& w : test::Split(widths, " ")) {
+        uint8_t u8 = 7; uint16_t u16 = 7; uint32_t u32 = 7; UInt64Halves u64{7, 7}; std::string s = "7";
+        std::string value;
+        bool ok = false;
+        if (w == "8") ok = ReadByte(source, &u8), value = std::to_string(u8);
+        if (w == "16") ok = ReadUInt16(source, &u16), value = std::to_string(u16);
+        if (w == "32") ok = ReadUInt32(source, &u32), value = std::to_string(u32);
+        if (w == "64") ok = ReadUInt64(source, &u64), value = std::to_string(u64.high) + ":" + std::to_string(u64.low);
+        if (w == "s") ok = ReadCountedString(source, &s), value = "'" + s + "'";
+        out.push_back((ok ? "" : "!") + value);
+    }
+    return test::Join(out, " ");
+}
+
+const std::map<std::string, test::CaseFunction> kFunctions = {
+    {"ResolveOptionPath", [](const Strings& in) -> Strings {
+         const std::string got = ResolveOptionPath(in[0], in[1]);
+         EXPECT_EQ(Narrow(ResolveOptionPath(Wide(in[0]), Wide(in[1]))), got) << "the UTF-16 instance differs";
+         return {got};
+     }},
+    {"PathRoot", [](const Strings& in) -> Strings { return {PathRoot(in[0])}; }},
+    {"BaseFolderOf", [](const Strings& in) -> Strings { return {BaseFolderOf(in[0])}; }},
+    {"JoinFolder", [](const Strings& in) -> Strings { return {JoinFolder(in[0], in[1])}; }},
+    {"ComposeProcessCommandLine",
+     [](const Strings& in) -> Strings { return {ComposeProcessCommandLine(in[0], in[1])}; }},
+    {"ParseCommandLine", [](const Strings& in) -> Strings {
+         LauncherOptions o;
+         o.ParseCommandLine(Wide(in[0]), &Narrow);
+         std::string flags;
+         for (auto [on, letter] : {std::pair{o.searchCriteriaGiven, 'c'}, {o.noSearch, 'n'}, {o.logGiven, 'l'},
+                                   {o.silent, 's'}, {o.logAll, 'a'}}) if (on) flags += letter;
+         return {Narrow(o.jvm), Narrow(o.archive), Narrow(o.verify), Narrow(o.log), o.searchCriteria, flags};
+     }},
+    {"TrimSpaces", [](const Strings& in) -> Strings { std::string t = in[0]; TrimSpaces(t); return {"[" + t + "]"}; }},
+    {"ParseSearchCriteria", [](const Strings& in) -> Strings { return {Describe(ParseSearchCriteria(in[0]))}; }},
+    {"GroupCriteria", [](const Strings& in) -> Strings {
+         const int32_t saved = MicrosoftCriteriaSeen;
+         MicrosoftCriteriaSeen = in[0] == "max" ? std::numeric_limits<int32_t>::max() : int32_t(Number(in[0]));
+         std::string groups;
+         for (const CriterionGroup& g : GroupCriteria(in[1])) groups += "(" + Describe(g) + ")";
+         const int32_t seen = MicrosoftCriteriaSeen;
+         MicrosoftCriteriaSeen = saved;
+         return {groups, seen == std::numeric_limits<int32_t>::max() ? "max" : std::to_string(seen)};
+     }},
+    {"MatchCriterion", [](const Strings& in) -> Strings {
+         JvmCriterion c;
+         EXPECT_TRUE(c.ParseCriterionTerm(in[0]));
+         const bool matched = MatchCriterion(c, Jvm({"", "", "C:\\jre\\bin\\jre.exe", in[1], in[2]}));
+         return {YesNo(matched), Describe({c}), YesNo(c.matched), c.matchedExecutable};
+     }},
+    {"ParseCriterionTerm", [](const Strings& in) -> Strings {
+         JvmCriterion c;
+         c.vendor = "ibm";
+         const bool ok = c.ParseCriterionTerm(in[0]);
+         return {YesNo(ok), Describe({c})};
+     }},
+    {"SameJvm", [](const Strings& in) -> Strings {
+         return {YesNo(SameJvm(Jvm({in[0], in[1], in[2]}), Jvm({in[3], in[4], in[5], in[6], in[7], in[8]})))};
+     }},
+    {"BuildJavaCommand", [](const Strings& in) -> Strings {
+         std::string args;
+         const bool ok = BuildJavaCommand(in[0], in[1], in[2], args);
+         return {ok ? args : "refused [" + args + "]"};
+     }},
+    {"ComposeJdkClassPath",
+     [](const Strings& in) -> Strings { return {ComposeJdkClassPath(in[0], Files(in[0], in[1]))}; }},
+    {"ComposeJreClassPath", [](const Strings& in) -> Strings {
+         Strings asked;
+         const std::string got = ComposeJreClassPath(in[0], Files(in[0], in[1], &asked));
+         return {got, test::Join(asked, ";")};
+     }},
+    {"ReadVerifyOutput", [](const Strings& in) -> Strings {
+         const VerifyReport r = ReadVerifyOutput(in[0]);
+         return {"[" + r.version + "]", "[" + r.vendor + "]"};
+     }},
+    {"VerifyClassName", [](const Strings& in) -> Strings { return {VerifyClassName(in[0])}; }},
+    {"FormatText", [](const Strings& in) -> Strings {
+         std::vector<FormatArg> a;
+         std::vector<std::string> texts(in.begin(), in.end());
+         for (size_t i = 1; i < in.size(); ++i) {
+             const std::string& v = texts[i];
+             if (v[0] == 's') a.emplace_back(std::string_view(v).substr(2));
+             if (v[0] == 'd') a.emplace_back(int32_t(std::stol(v.substr(2))));
+             if (v[0] == 'u') a.emplace_back(uint32_t(std::stoul(v.substr(2))));
+         }
+         switch (a.size()) {
+             case 0: return {FormatText(in[0], {})};
+             case 1: return {FormatText(in[0], {a[0]})};
+             case 2: return {FormatText(in[0], {a[0], a[1]})};
+             case 3: return {FormatText(in[0], {a[0], a[1], a[2]})};
+             default: return {FormatText(in[0], {a[0], a[1], a[2], a[3]})};
+         }
+     }},
+    {"FormatLogHeader", [](const Strings& in) -> Strings {
+         const std::vector<int> t = Numbers(in[2]);
+         return {FormatLogHeader(in[0], in[1], {t[0], t[1], t[2], t[3], t[4], t[5]})};
+     }},
+    {"CenteredPosition", [](const Strings& in) -> Strings {
+         const std::vector<int> w = Numbers(in[0]), p = Numbers(in[1]);
+         const ScreenRect window{w[0], w[1], w[2], w[3]};
+         const ScreenRect parent = p.empty() ? ScreenRect{} : ScreenRect{p[0], p[1], p[2], p[3]};
+         const ScreenPoint at = CenteredPosition(window, p.empty() ? nullptr : &parent, 1024, 768);
+         return {std::to_string(at.x) + " " + std::to_string(at.y)};
+     }},
+    {"ImageSize", [](const Strings& in) -> Strings {
+         MemorySource source(test::Build(in[0]));
+         return {std::to_string(ImageSize(source))};
+     }},
+    // With "logall" first: the whole trace, and every section or resource
+    // with the data it reads (or "unread").
+    {"ReadSectionTable", [](const Strings& in) -> Strings {
+         return Read(in, "C:\\t\\setup.exe", [](MemoryFiles& files, const std::string& path, test::MemoryLog& log) {
+             InstallationPackage package(files, kTexts);
+             if (!package.ReadSectionTable(path, log)) return std::string("no");
+             std::string sections;
+             for (int id : {1, 2, 3, 4, 9})
+                 sections += " " + std::to_string(id) + ":" + Data(files, package.Section(id));
+             return sections;
+         });
+     }},
+    {"ReadArchive", [](const Strings& in) -> Strings {
+         return Read(in, "C:\\t\\Install.class", [](MemoryFiles& files, const std::string& path, test::MemoryLog& log) {
+             JavaArchive archive(files, kTexts, log);
+             if (!archive.ReadArchive(path)) return std::string("no");
+             std::string sections;
+             for (const auto& [name, section] : archive.sections()) {
+                 sections += " " + name + "(" + std::to_string(section.resourceCount) + "):";
+                 for (const ArchiveResource& r : section.resources)
+                     sections += " " + std::to_string(r.flag) + ":" + Data(files, r);
+             }
+             return sections;
+         });
+     }},
+    {"ReadBigEndian", [](const Strings& in) -> Strings { return {ReadBigEndian(in[0], in[1])}; }},
+    {"BufferReads", [](const Strings& in) -> Strings {
+         const std::vector<uint8_t> bytes = test::Hex(in[0]);
+         uint16_t value = 7;
+         std::string text = "7";
+         const bool u16 = ReadUInt16(bytes.data(), Number(in[1]), &value);
+         const bool s = ReadCountedString(bytes.data(), Number(in[1]), &text);
+         return {(u16 ? "" : "!") + std::to_string(value), (s ? "'" : "!'") + text + "'"};
+     }},
+    {"CriteriaFromRecord", [](const Strings& in) -> Strings {
+         return {CriteriaFromRecord(std::vector<uint8_t>(in[0].begin(), in[0].end()))};
+     }},
+    {"PackageSectionLiesInFile", [](const Strings& in) -> Strings { return LiesInFile<PackageSection, int32_t>(in); }},
+    {"ArchiveResourceLiesInFile",
+     [](const Strings& in) -> Strings { return LiesInFile<ArchiveResource, uint32_t>(in); }},
+};
+
+class CoreTables : public testing::TestWithParam<const char*> {};
+TEST_P(CoreTables, EveryCase) { test::RunCases(GetParam(), kFunctions); }
+INSTANTIATE_TEST_SUITE_P(Files, CoreTables,
+                         testing::Values("paths.txt", "options.txt", "criteria.txt", "java_command.txt",
+                                         "verify_output.txt", "log_format.txt", "readers.txt", "package.txt"),
+                         [](const auto& info) { return std::string(info.param, std::strchr(info.param, '.')); });
+
+}  // namespace
+}  // namespace tarnwick

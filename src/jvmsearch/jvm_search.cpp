@@ -1,8 +1,7 @@
 #include "jvmsearch/jvm_search.h"
 
-#include "app/process_flags.h"
-#include "jvmlaunch/java_command.h"
-#include "jvmlaunch/verify_output.h"
+#include "javacommand/java_command.h"
+#include "jvmsearch/verify_output.h"
 #include "resources/resource_ids.h"
 
 namespace tarnwick {
@@ -44,9 +43,9 @@ std::string JoinFolder(const std::string& folder, const std::string& name) {
     return folder + "\\" + name;
 }
 
-JvmDescriptor JvmSearch::FindJvm(const std::string& criteriaText) {
+JvmDescriptor JvmSearch::FindJvm(const std::string& criteriaText, int searchNumber) {
     JvmDescriptor result;
-    std::vector<CriterionGroup> groups = GroupCriteria(criteriaText);
+    std::vector<CriterionGroup> groups = GroupCriteria(criteriaText, searchNumber);
     bool found = false;
     for (size_t g = 0; g < groups.size() && !found; ++g) {
         if (g == 0) found = RunStage(groups[g], SearchStage::KnownPlaces, &result);
@@ -334,7 +333,7 @@ bool JvmSearch::VerifyJvm(JvmCriterion& criterion, JvmDescriptor& candidate) {
         candidate.vendor = report.vendor;
         passed = MatchCriterion(criterion, candidate);
     }
-    if (LogAll) {
+    if (log_.tracing()) {
         WriteLogLine(log_, "\r\n\t%s %s...", {texts_.Text(IDS_VERIFYING_JVM), candidate.bin});
         WriteLogLine(log_, "%s.", {texts_.Text(passed ? IDS_PASSED : IDS_FAILED)});
     }
@@ -362,14 +361,14 @@ FileProbe JvmSearch::LibraryProbe() {
 }
 
 void JvmSearch::SearchLogLine(const JvmCriterion& c, const char* place) {
-    if (!LogAll) return;
+    if (!log_.tracing()) return;
     WriteLogLine(log_, "\r\n\t%s (%s=%s, %s=%s, %s=%s) %s...",
                  {texts_.Text(IDS_SEARCHING_MATCHING), texts_.Text(IDS_VENDOR), c.vendor,
                   texts_.Text(IDS_VERSION), c.version, texts_.Text(IDS_TYPE), c.type, place});
 }
 
 void JvmSearch::NotFoundLogLine() {
-    if (LogAll) WriteLogLine(log_, "%s.", {texts_.Text(IDS_NOT_FOUND)});
+    if (log_.tracing()) WriteLogLine(log_, "%s.", {texts_.Text(IDS_NOT_FOUND)});
 }
 
 void JvmSearch::SummaryLogLine(const JvmCriterion& c) {

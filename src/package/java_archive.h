@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "app/log_sink.h"
-#include "app/texts.h"
-#include "ui/byte_source.h"
+#include "base/byte_source.h"
+#include "base/log_sink.h"
+#include "base/texts.h"
 
 namespace tarnwick {
 

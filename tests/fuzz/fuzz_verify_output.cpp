@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "jvmlaunch/verify_output.h"
 #include "fuzz_check.h"
+#include "jvmsearch/verify_output.h"
 
 namespace {
 

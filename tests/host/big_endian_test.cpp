@@ -1,4 +1,4 @@
-#include "ui/big_endian.h"
+#include "base/big_endian.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/process_flags.h"
 #include "package/criteria_record.h"
 #include "package/pe_image.h"
 #include "tests/host/test_bytes.h"
@@ -14,12 +13,6 @@ using test::Bytes;
 using test::MemoryLog;
 
 constexpr char kPath[] = "C:\\t\\setup.exe";
-
-class LogAllScope {
-  public:
-    explicit LogAllScope(bool on) { LogAll = on; }
-    ~LogAllScope() { LogAll = false; }
-};
 
 struct Section {
     uint8_t id;
@@ -49,9 +42,10 @@ struct ReadResult {
 };
 
 ReadResult ReadTable(const Bytes& file, InstallationPackage* package, MemoryFiles* files,
-                     const std::string& path = kPath) {
+                     const std::string& path = kPath, bool tracing = false) {
     files->Add(kPath, file.get());
     MemoryLog log;
+    log.SetTracing(tracing);
     const bool ok = package->ReadSectionTable(path, log);
     return {ok, log.text};
 }
@@ -122,12 +116,11 @@ TEST(InstallationPackageTest, ReadsTheTableAndTheSections) {
 }
 
 TEST(InstallationPackageTest, LogsTheWholeTableWithLogAll) {
-    LogAllScope logAll(true);
     const Bytes file = Package({{1, "A.class", "xyz"}, {2, "Verify.class", ""}});
     MemoryFiles files;
     EnglishTexts texts;
     InstallationPackage package(files, texts);
-    const ReadResult read = ReadTable(file, &package, &files);
+    const ReadResult read = ReadTable(file, &package, &files, kPath, /*tracing=*/true);
     ASSERT_TRUE(read.ok);
     const uint32_t size = uint32_t(file.size());
     EXPECT_EQ(read.log,

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/process_flags.h"
 #include "tests/host/test_bytes.h"
 
 namespace tarnwick {
@@ -50,7 +49,6 @@ Bytes Archive(const std::vector<Section>& sections) {
 
 class JavaArchiveTest : public testing::Test {
   protected:
-    void TearDown() override { LogAll = false; }
     MemoryFiles files;
     EnglishTexts texts;
     MemoryLog log;
@@ -101,7 +99,7 @@ TEST_F(JavaArchiveTest, ListsUncompressedResourcesAndTheirFlags) {
 }
 
 TEST_F(JavaArchiveTest, WritesTheFullTraceWithLogAll) {
-    LogAll = true;
+    log.SetTracing(true);
     const Bytes file = Archive({{"Res", 0, {{0, "", "a", "12"}}}, {"Zip", 1, {}, 9}});
     files.Add(kPath, file.get());
     ASSERT_TRUE(archive.ReadArchive(kPath));

@@ -1,4 +1,4 @@
-#include "jvmlaunch/java_command.h"
+#include "javacommand/java_command.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -72,52 +71,30 @@ TEST(ParseCriterionTermTest, RefusedTermLeavesTheCriterionAlone) {
     EXPECT_EQ(Describe({criterion}), "ibm/1.4/");
 }
 
-// MicrosoftCriteriaSeen lives as long as the process: each test sets the
-// value it needs and puts the old one back.
-class GroupCriteriaTest : public testing::Test {
-  protected:
-    void TearDown() override { MicrosoftCriteriaSeen = saved_; }
-    const int32_t saved_ = MicrosoftCriteriaSeen;
-};
-
-TEST_F(GroupCriteriaTest, FirstMicrosoftCriterionOpensAGroup) {
+TEST(GroupCriteriaTest, FirstMicrosoftCriterionOfTheRunOpensAGroup) {
     struct Case {
         const char* text;
-        const char* want;
-        int32_t seenAfter;
+        int searchNumber;
+        std::string want;
     };
     const Case cases[] = {
-        {"", "(//)", 1},
-        {"vendor=microsoft:type=jview:version=1.1;vendor=sun", "()(microsoft/1.1/jview|sun//)", 2},
-        {"vendor=sun;vendor=microsoft;vendor=ibm;vendor=microsoft;vendor=sun",
-         "(sun//)(microsoft//|ibm//)(sun//)", 3},
+        {"", 1, "(//)"},
+        {"vendor=microsoft:type=jview:version=1.1;vendor=sun", 1, "()(microsoft/1.1/jview|sun//)"},
+        {"vendor=sun;vendor=microsoft;vendor=ibm;vendor=microsoft;vendor=sun", 1,
+         "(sun//)(microsoft//|ibm//)(sun//)"},
         // A dropped microsoft criterion still closes the group before it.
-        {"vendor=microsoft;vendor=microsoft", "()(microsoft//)", 3},
-        {"vendor=Microsoft;vendor= microsoft", "(Microsoft//| microsoft//)", 1},
+        {"vendor=microsoft;vendor=microsoft", 1, "()(microsoft//)"},
+        {"vendor=Microsoft;vendor= microsoft", 1, "(Microsoft//| microsoft//)"},
+        // The search after installing a shipped JVM keeps none; the empty
+        // group after the dropped one goes too.
+        {kPackageCriteria, 1, std::string(kSunAndIbm) + "(microsoft/1.1/jview)"},
+        {kPackageCriteria, 2, kSunAndIbm},
+        {"vendor=microsoft;vendor=sun", 2, "()(sun//)"},
     };
     for (const Case& c : cases) {
-        MicrosoftCriteriaSeen = 1;
-        const std::string got = Describe(GroupCriteria(c.text));
-        EXPECT_EQ(got, c.want) << "text [" << c.text << "] saw " << got;
-        EXPECT_EQ(MicrosoftCriteriaSeen, c.seenAfter) << "text [" << c.text << "]";
+        const std::string got = Describe(GroupCriteria(c.text, c.searchNumber));
+        EXPECT_EQ(got, c.want) << "search " << c.searchNumber << " text [" << c.text << "] saw " << got;
     }
-}
-
-TEST_F(GroupCriteriaTest, SecondSearchKeepsNoMicrosoftCriterion) {
-    MicrosoftCriteriaSeen = 1;
-    const std::string first = Describe(GroupCriteria(kPackageCriteria));
-    EXPECT_EQ(first, std::string(kSunAndIbm) + "(microsoft/1.1/jview)") << "saw " << first;
-    // The microsoft criterion is dropped, and the empty group after it too.
-    const std::string second = Describe(GroupCriteria(kPackageCriteria));
-    EXPECT_EQ(second, kSunAndIbm) << "saw " << second;
-    EXPECT_EQ(MicrosoftCriteriaSeen, 3);
-}
-
-TEST_F(GroupCriteriaTest, CounterNeverWrapsBackToOne) {
-    MicrosoftCriteriaSeen = std::numeric_limits<int32_t>::max();
-    const std::string got = Describe(GroupCriteria("vendor=microsoft;vendor=sun"));
-    EXPECT_EQ(got, "()(sun//)") << "saw " << got;
-    EXPECT_EQ(MicrosoftCriteriaSeen, std::numeric_limits<int32_t>::max());
 }
 
 TEST(MatchCriterionTest, MatchesBySubstringAndRecordsTheJvm) {

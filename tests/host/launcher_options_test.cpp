@@ -1,4 +1,4 @@
-#include "app/launcher_options.h"
+#include "options/launcher_options.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/option_path.h"
+#include "base/path_rules.h"
 
 #include <gtest/gtest.h>
 

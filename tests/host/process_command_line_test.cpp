@@ -1,4 +1,4 @@
-#include "ui/process_command_line.h"
+#include "base/process_command_line.h"
 
 #include <gtest/gtest.h>
 

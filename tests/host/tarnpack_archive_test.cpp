@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
 #include "archive_writer.h"
+#include "base/texts.h"
 #include "class_file.h"
 #include "host_files.h"
 #include "output_file.h"

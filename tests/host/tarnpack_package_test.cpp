@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "host_files.h"
 #include "pack_error.h"
 #include "package/criteria_record.h"

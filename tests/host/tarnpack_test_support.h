@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log_sink.h"
+#include "base/log_sink.h"
 
 namespace tarnpack::test {
 

@@ -1,4 +1,4 @@
-#include "jvmlaunch/verify_output.h"
+#include "jvmsearch/verify_output.h"
 
 #include <gtest/gtest.h>
 

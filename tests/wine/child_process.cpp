@@ -23,8 +23,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/win32/run_process.h"
 #include "tests/wine/wine_test_util.h"
-#include "ui/run_process.h"
 
 namespace tarnwick::test {
 namespace {

@@ -6,9 +6,8 @@
 #include <string>
 
 #include "app/launcher_app.h"
-#include "app/process_flags.h"
-#include "app/process_windows.h"
-#include "package/temp_folder.h"
+#include "base/win32/own_module.h"
+#include "base/win32/temp_folder.h"
 #include "tests/wine/wine_test_util.h"
 
 namespace tarnwick {
@@ -28,7 +27,6 @@ class ExtractionTest : public testing::Test {
   protected:
     void SetUp() override {
         InstanceHandle = ::GetModuleHandleA(nullptr);
-        LogAll = false;
         logPath = TempFolder() + "tw_extraction_test.log";
         app.logPath = logPath;
         app.log.Open(logPath);
@@ -145,15 +143,14 @@ TEST_F(ExtractionTest, AnExtractedFileCannotBeChangedOrReplacedUntilTeardown) {
     EXPECT_FALSE(::MoveFileA(verifyTarget.c_str(), moved.c_str())) << "the file could be renamed";
     ::DeleteFileA(moved.c_str());
 
-    LogAll = true;
+    app.log.SetTracing(true);
     app.Teardown();
-    LogAll = false;
     EXPECT_EQ(::GetFileAttributesA(verifyTarget.c_str()), INVALID_FILE_ATTRIBUTES) << "not deleted";
     EXPECT_EQ(LogLines(), "\r\nDeleting file  " + verifyTarget + "...\r\n");
 }
 
 TEST_F(ExtractionTest, TeardownLogsAndDeletesOnlyWhatThisRunWrote) {
-    LogAll = true;
+    app.log.SetTracing(true);
     app.verifyClassData = ClassBytes(10);
     app.archiveData = ClassBytes(10);
     ASSERT_TRUE(app.ExtractVerifyClass());
@@ -164,7 +161,6 @@ TEST_F(ExtractionTest, TeardownLogsAndDeletesOnlyWhatThisRunWrote) {
     app.bundledInstallerPath = userFile;
 
     app.Teardown();
-    LogAll = false;
     EXPECT_EQ(LogLines(), "\r\nExtracting file  " + verifyTarget + " ...\r\n" +
                               "\r\nExtracting file  " + archiveTarget + " ....\r\n" +
                               "\r\nDeleting file  " + verifyTarget + "...\r\n" +

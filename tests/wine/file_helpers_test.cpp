@@ -8,10 +8,10 @@
 #include <string>
 
 #include "app/launcher_app.h"
+#include "base/big_endian.h"
+#include "base/win32/file_exists.h"
+#include "base/win32/file_source.h"
 #include "tests/wine/wine_test_util.h"
-#include "ui/big_endian.h"
-#include "ui/file_exists.h"
-#include "ui/file_source.h"
 
 namespace tarnwick::test {
 namespace {

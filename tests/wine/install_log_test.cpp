@@ -1,6 +1,6 @@
 // InstallLog on real files, with the English string table linked into this
 // executable.
-#include "app/install_log.h"
+#include "base/win32/install_log.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/process_windows.h"
+#include "base/win32/own_module.h"
 #include "tests/wine/wine_test_util.h"
 
 namespace tarnwick::test {

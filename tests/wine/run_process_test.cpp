@@ -1,6 +1,6 @@
 // RunProcess against real child processes: this executable started again
 // with "--child ..." (see child_process.cpp).
-#include "ui/run_process.h"
+#include "base/win32/run_process.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -1,6 +1,6 @@
 // CenterWindow on real windows: an owner and an owned popup (as a dialog and
 // its owner), and a popup without an owner.
-#include "ui/center_window.h"
+#include "dialogs/center_window.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -1,7 +1,7 @@
 // WindowsMachine against the real Win32 API: registry values written here,
 // scratch folders, the environment of this process, drives, and verification
 // runs of the stand-in JVM (stand_in_jvm.exe) copied into a scratch tree.
-#include "jvmsearch/windows_machine.h"
+#include "jvmsearch/win32/windows_machine.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

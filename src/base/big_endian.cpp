@@ -2,13 +2,10 @@
 
 #include <vector>
 
+#include "base/byte_order.h"
+
 namespace tarnwick {
 namespace {
-
-uint32_t BigEndian32(const uint8_t* b) {
-    return (static_cast<uint32_t>(b[0]) << 24) | (static_cast<uint32_t>(b[1]) << 16) |
-           (static_cast<uint32_t>(b[2]) << 8) | b[3];
-}
 
 std::string UpToFirstZero(const uint8_t* bytes, size_t size) {
     size_t length = 0;
@@ -25,7 +22,7 @@ bool ReadByte(ByteSource& source, uint8_t* value) {
 bool ReadUInt16(ByteSource& source, uint16_t* value) {
     uint8_t b[2];
     if (!source.Read(b, sizeof b)) return false;
-    *value = static_cast<uint16_t>((b[0] << 8) | b[1]);
+    *value = BigEndian16(b);
     return true;
 }
 
@@ -56,7 +53,7 @@ bool ReadCountedString(ByteSource& source, std::string* value, uint16_t* storedL
 
 bool ReadUInt16(const uint8_t* data, size_t available, uint16_t* value) {
     if (available < 2) return false;
-    *value = static_cast<uint16_t>((data[0] << 8) | data[1]);
+    *value = BigEndian16(data);
     return true;
 }
 

@@ -3,18 +3,6 @@
 namespace tarnwick {
 namespace {
 
-template <class String>
-String JoinPath(const String& base, const String& path) {
-    using Char = typename String::value_type;
-    const Char backslash = static_cast<Char>('\\');
-    const bool pathLeads = !path.empty() && path.front() == backslash;
-    if (!base.empty() && base.back() == backslash) {
-        return base + (pathLeads ? path.substr(1) : path);
-    }
-    if (pathLeads || base.empty()) return base + path;
-    return base + backslash + path;
-}
-
 // True when position `end` is the end of the text or a backslash, i.e. the
 // dots before it form a whole path component.
 template <class String>
@@ -61,6 +49,18 @@ String Normalise(String text) {
 }  // namespace
 
 template <class String>
+String JoinPath(const String& base, const String& path) {
+    using Char = typename String::value_type;
+    const Char backslash = static_cast<Char>('\\');
+    const bool pathLeads = !path.empty() && path.front() == backslash;
+    if (!base.empty() && base.back() == backslash) {
+        return base + (pathLeads ? path.substr(1) : path);
+    }
+    if (pathLeads || base.empty()) return base + path;
+    return base + backslash + path;
+}
+
+template <class String>
 String PathRoot(const String& path) {
     using Char = typename String::value_type;
     const Char backslash = static_cast<Char>('\\');
@@ -89,6 +89,8 @@ String BaseFolderOf(const String& executablePath) {
     return executablePath.substr(0, last + 1);
 }
 
+template std::string JoinPath(const std::string&, const std::string&);
+template std::u16string JoinPath(const std::u16string&, const std::u16string&);
 template std::string PathRoot(const std::string&);
 template std::u16string PathRoot(const std::u16string&);
 template std::string ResolveOptionPath(const std::string&, const std::string&);

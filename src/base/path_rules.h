@@ -7,6 +7,11 @@
 
 namespace tarnwick {
 
+// `path` after `base` with exactly one backslash between them; an empty
+// base gives the path alone.
+template <class String>
+String JoinPath(const String& base, const String& path);
+
 // "C:" for a drive path, "\\server\share" for a UNC path, empty otherwise.
 template <class String>
 String PathRoot(const String& path);

@@ -1,5 +1,7 @@
 #include "jvmsearch/jvm_search.h"
 
+#include "base/path_rules.h"
+#include "base/process_command_line.h"
 #include "javacommand/java_command.h"
 #include "jvmsearch/verify_output.h"
 #include "resources/resource_ids.h"
@@ -36,12 +38,6 @@ std::vector<std::string> VersionsToTry(const std::string& keyVersion,
 }
 
 }  // namespace
-
-std::string JoinFolder(const std::string& folder, const std::string& name) {
-    if (folder.empty()) return name;
-    if (folder.back() == '\\') return folder + (!name.empty() && name[0] == '\\' ? name.substr(1) : name);
-    return folder + "\\" + name;
-}
 
 JvmDescriptor JvmSearch::FindJvm(const std::string& criteriaText, int searchNumber) {
     JvmDescriptor result;
@@ -195,12 +191,12 @@ bool JvmSearch::FindInPath(JvmCriterion& c, const std::string& name, SearchResul
         while (start < path.size()) {
             size_t end = path.find(';', start);
             if (end == std::string::npos) end = path.size();
-            const std::string pattern = JoinFolder(path.substr(start, end - start), name);
+            const std::string pattern = JoinPath(path.substr(start, end - start), name);
             const size_t lastSlash = pattern.rfind('\\');
             std::vector<FolderEntry> hits;
             if (lastSlash != std::string::npos && machine_.ListEntries(pattern, &hits)) {
                 for (const FolderEntry& hit : hits) {
-                    if (!hit.isFolder) cache.push_back(JoinFolder(pattern.substr(0, lastSlash), hit.name));
+                    if (!hit.isFolder) cache.push_back(JoinPath(pattern.substr(0, lastSlash), hit.name));
                 }
             }
             start = end + 1;
@@ -242,14 +238,14 @@ void JvmSearch::ScanFolderTree(const std::string& folder, std::vector<std::strin
     FolderIdentity identity;
     if (machine_.IdentifyFolder(folder, &identity) && !scannedFolders_.insert(identity).second) return;
     std::vector<FolderEntry> entries;
-    if (!machine_.ListEntries(JoinFolder(folder, "*.*"), &entries)) return;
+    if (!machine_.ListEntries(JoinPath(folder, std::string("*.*")), &entries)) return;
     for (const FolderEntry& entry : entries) {
         if (entry.name == "java.exe") {
-            lists[0].push_back(JoinFolder(folder, entry.name));
+            lists[0].push_back(JoinPath(folder, entry.name));
         } else if (entry.name == "jre.exe") {
-            lists[1].push_back(JoinFolder(folder, entry.name));
+            lists[1].push_back(JoinPath(folder, entry.name));
         } else if (entry.isFolder && !entry.isReparsePoint && entry.name != "." && entry.name != "..") {
-            ScanFolderTree(JoinFolder(folder, entry.name), lists);
+            ScanFolderTree(JoinPath(folder, entry.name), lists);
         }
     }
 }
@@ -317,9 +313,9 @@ bool JvmSearch::VerifyJvm(JvmCriterion& criterion, JvmDescriptor& candidate) {
     // without arguments, prints nothing and fails below.
     std::string arguments;
     BuildJavaCommand(candidate.bin, candidate.libs, VerifyClassName(verifyClassPath_), arguments);
-    const bool needsQuotes = candidate.bin.find_first_of(" \t") != std::string::npos;
-    const std::string commandLine =
-        (needsQuotes ? "\"" + candidate.bin + "\"" : candidate.bin) + " " + arguments;
+    // Joined by a blank even when `arguments` is empty, unlike
+    // ComposeProcessCommandLine: the text the machine runs stays as it was.
+    const std::string commandLine = QuoteExecutable(candidate.bin) + " " + arguments;
 
     std::string output;
     const Machine::RunOutcome outcome = machine_.RunCapturingOutput(commandLine, kMaxVerifyOutput, &output);

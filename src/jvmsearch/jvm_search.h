@@ -102,8 +102,4 @@ class JvmSearch {
     std::set<FolderIdentity> scannedFolders_;
 };
 
-// Joins a folder and a name with exactly one backslash between them; an
-// empty folder gives the name alone.
-std::string JoinFolder(const std::string& folder, const std::string& name);
-
 }  // namespace tarnwick

@@ -331,11 +331,5 @@ TEST_F(JvmSearchTest, FixedDrivesInLetterOrderWithoutTheSystemDrive) {
     EXPECT_EQ(search.ListFixedDrives("C:\\"), (std::vector<std::string>{"D:\\", "Q:\\"}));
 }
 
-TEST(JoinFolderTest, OneBackslashBetween) {
-    EXPECT_EQ(JoinFolder("", "java.exe"), "java.exe");
-    EXPECT_EQ(JoinFolder("C:\\", "java.exe"), "C:\\java.exe");
-    EXPECT_EQ(JoinFolder("C:\\bin", "java.exe"), "C:\\bin\\java.exe");
-}
-
 }  // namespace
 }  // namespace tarnwick

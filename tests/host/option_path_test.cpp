@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace tarnwick {
 namespace {
@@ -55,6 +56,20 @@ const PathCase kPathCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Paths, ResolveOptionPathTest, testing::ValuesIn(kPathCases));
+
+TEST(JoinPathTest, OneBackslashBetween) {
+    const std::pair<std::pair<const char*, const char*>, const char*> cases[] = {
+        {{"", "java.exe"}, "java.exe"},
+        {{"C:\\", "java.exe"}, "C:\\java.exe"},
+        {{"C:\\bin", "java.exe"}, "C:\\bin\\java.exe"},
+        {{"C:\\bin\\", "\\java.exe"}, "C:\\bin\\java.exe"},
+        {{"C:\\bin", "\\java.exe"}, "C:\\bin\\java.exe"},
+    };
+    for (const auto& [parts, want] : cases) {
+        const std::string got = JoinPath(std::string(parts.first), std::string(parts.second));
+        EXPECT_EQ(got, want) << "[" << parts.first << "] + [" << parts.second << "] saw " << got;
+    }
+}
 
 TEST(PathRootTest, FindsDriveAndShareRoots) {
     const std::pair<const char*, const char*> cases[] = {

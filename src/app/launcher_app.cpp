@@ -7,6 +7,7 @@
 #include "base/win32/file_exists.h"
 #include "base/win32/file_source.h"
 #include "base/win32/string_table.h"
+#include "base/win32/temp_folder.h"
 #include "dialogs/progress_dialog.h"
 #include "options/launcher_options.h"
 #include "resources/resource_ids.h"
@@ -19,10 +20,9 @@ std::string ResolvedAnsi(const std::u16string& path, const std::u16string& baseF
 }
 
 std::string DefaultLogPath() {
-    char folder[MAX_PATH + 1] = {};
-    const DWORD length = ::GetTempPathA(MAX_PATH, folder);
-    if (length == 0 || length > MAX_PATH || !FileExists(folder)) return std::string();
-    return ResolveOptionPath(std::string("twlog.txt"), std::string(folder, length));
+    std::string folder;
+    if (!TempFolder(&folder)) return std::string();
+    return ResolveOptionPath(std::string("twlog.txt"), folder);
 }
 
 }  // namespace

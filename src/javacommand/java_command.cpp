@@ -37,21 +37,24 @@ std::string ComposeJreClassPath(const std::string& home, const FileProbe& exists
                             {"\\lib\\jaws.jar", "\\lib\\i18n.jar", "\\lib\\ext\\iiimp.jar"});
 }
 
-bool BuildJavaCommand(const std::string& executable, std::string classPath,
-                      const std::string& classLocation, std::string& args) {
-    std::string classFolder;
-    std::string className = classLocation;
+ClassToRun SplitClassLocation(const std::string& classLocation) {
+    ClassToRun result;
+    result.name = classLocation;
     const size_t slash = classLocation.rfind('\\');
     if (slash != std::string::npos) {
-        classFolder = classLocation.substr(0, slash);
-        className = classLocation.substr(slash + 1);
+        result.folder = classLocation.substr(0, slash);
+        result.name = classLocation.substr(slash + 1);
     }
-    // A name holding ".class" is taken to end with it and loses its last six
-    // characters, wherever the ".class" stands.
-    static constexpr std::string_view kClassEnding = ".class";
-    if (className.find(kClassEnding) != std::string::npos) {
-        className.erase(className.size() - kClassEnding.size());
-    }
+    const size_t ending = result.name.find(".class");
+    if (ending != std::string::npos) result.name.erase(ending);
+    return result;
+}
+
+bool BuildJavaCommand(const std::string& executable, std::string classPath,
+                      const std::string& classLocation, std::string& args) {
+    const ClassToRun classToRun = SplitClassLocation(classLocation);
+    const std::string& classFolder = classToRun.folder;
+    const std::string& className = classToRun.name;
 
     // An executable found through PATH (no backslash) has no folder to place
     // the fallback in, so it runs without a class path option.

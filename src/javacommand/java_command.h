@@ -36,8 +36,18 @@ std::string ComposeJdkClassPath(const std::string& home, const FileProbe& exists
 // lib\i18n.jar and lib\ext\iiimp.jar exist, else empty.
 std::string ComposeJreClassPath(const std::string& home, const FileProbe& exists);
 
-// The argument text that runs the class at `classLocation` (a class file
-// path, with or without ".class") in `executable`: the class-path option with
+// Where a class lies and the name it runs by: `classLocation` (a class file
+// path, with or without ".class") split at its last backslash; the name is
+// the file name cut before its first ".class". Only the file name is cut: a
+// folder such as "C:\Users\j.classen\" is part of where the class lies.
+struct ClassToRun {
+    std::string folder;  // empty when the location has no backslash
+    std::string name;
+};
+ClassToRun SplitClassLocation(const std::string& classLocation);
+
+// The argument text that runs the class at `classLocation` (see
+// SplitClassLocation) in `executable`: the class-path option with
 // the quoted class path (`classPath`, or the JVM's own fallback when empty,
 // then the class's folder), a blank and the class name. It begins with a
 // blank; the caller joins it to the executable path. False, and `args`

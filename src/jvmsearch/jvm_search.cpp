@@ -312,7 +312,7 @@ bool JvmSearch::VerifyJvm(JvmCriterion& criterion, JvmDescriptor& candidate) {
     // The result is not looked at: an executable of no known kind runs
     // without arguments, prints nothing and fails below.
     std::string arguments;
-    BuildJavaCommand(candidate.bin, candidate.libs, VerifyClassName(verifyClassPath_), arguments);
+    BuildJavaCommand(candidate.bin, candidate.libs, verifyClassPath_, arguments);
     // Joined by a blank even when `arguments` is empty, unlike
     // ComposeProcessCommandLine: the text the machine runs stays as it was.
     const std::string commandLine = QuoteExecutable(candidate.bin) + " " + arguments;

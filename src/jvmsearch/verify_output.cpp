@@ -43,12 +43,4 @@ VerifyReport ReadVerifyOutput(const std::string& output) {
     return report;
 }
 
-std::string VerifyClassName(const std::string& verifyClassPath) {
-    // Only the file name is cut: a folder such as "C:\Users\j.classen\" is
-    // part of where the class lies, not of its name.
-    const size_t slash = verifyClassPath.rfind('\\');
-    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    return verifyClassPath.substr(0, verifyClassPath.find(".class", nameStart));
-}
-
 }  // namespace tarnwick

@@ -16,8 +16,4 @@ struct VerifyReport {
 // vendor URL, not from java.vendor.
 VerifyReport ReadVerifyOutput(const std::string& output);
 
-// The class to run for a verification class path: the path with its file
-// name cut before the first ".class" in it.
-std::string VerifyClassName(const std::string& verifyClassPath);
-
 }  // namespace tarnwick

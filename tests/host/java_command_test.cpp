@@ -64,6 +64,31 @@ TEST(ComposeClassPathTest, JreTakesClassesZipElseRtAndTheOptionalLibraries) {
     EXPECT_EQ(files.asked, (std::vector<std::string>{"C:\\jre\\lib\\classes.zip", "C:\\jre\\lib\\rt.jar"}));
 }
 
+// One rule for the search's verification, the pre-launch verification and
+// the launch.
+TEST(SplitClassLocationTest, CutsTheFileNameBeforeItsFirstDotClass) {
+    const struct {
+        const char* location;
+        const char* folder;
+        const char* name;
+    } cases[] = {
+        {"C:\\Temp\\Verify.class", "C:\\Temp", "Verify"},
+        {"C:\\Temp\\Verify", "C:\\Temp", "Verify"},
+        {"C:\\x.classes\\Verify.class", "C:\\x.classes", "Verify"},
+        {"C:\\Temp\\Verify.CLASS", "C:\\Temp", "Verify.CLASS"},
+        {"C:\\Users\\j.classen\\Temp\\Verify.class", "C:\\Users\\j.classen\\Temp", "Verify"},
+        {"C:\\T\\Verify.class.bak", "C:\\T", "Verify"},
+        {"C:\\T\\A.classic.class", "C:\\T", "A"},
+        {"Verify.class", "", "Verify"},
+        {"\\Verify.class", "", "Verify"},
+    };
+    for (const auto& c : cases) {
+        const ClassToRun got = SplitClassLocation(c.location);
+        EXPECT_EQ(got.folder, c.folder) << "location " << c.location << " saw folder " << got.folder;
+        EXPECT_EQ(got.name, c.name) << "location " << c.location << " saw name " << got.name;
+    }
+}
+
 TEST(BuildJavaCommandTest, ComposesTheArgumentTextByteForByte) {
     struct Case {
         const char* executable;
@@ -86,9 +111,8 @@ TEST(BuildJavaCommandTest, ComposesTheArgumentTextByteForByte) {
         // A class without a folder leaves the class path ending in ';'.
         {"C:\\j\\java.exe", "L", "Verify.class", " -classpath \"L;\" Verify"},
         {"C:\\j\\java.exe", "", "Verify", " -classpath \"C:\\j\\..\\lib\\classes.zip;\" Verify"},
-        // A name holding ".class" loses its last six characters; a folder's
-        // ".class" stays.
-        {"C:\\j\\jre.exe", "L", "C:\\T.class\\Verify.class.bak", " -cp \"L;C:\\T.class\" Verify.cla"},
+        // The name is cut before its first ".class"; a folder's ".class" stays.
+        {"C:\\j\\jre.exe", "L", "C:\\T.class\\Verify.class.bak", " -cp \"L;C:\\T.class\" Verify"},
         // Rows are tried in table order, anywhere in the path.
         {"C:\\jview.exe.d\\jre.exe", "L", "C:\\T\\V", " -cp \"L;C:\\T\" V"},
         {"C:\\jre.exe\\java.exe", "L", "C:\\T\\V", " -classpath \"L;C:\\T\" V"},

@@ -52,19 +52,5 @@ TEST(ReadVerifyOutputTest, ReadsVersionAndVendorWord) {
     }
 }
 
-TEST(VerifyClassNameTest, CutsTheFileNameBeforeItsFirstDotClass) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"C:\\Temp\\Verify.class", "C:\\Temp\\Verify"}, {"C:\\Temp\\Verify", "C:\\Temp\\Verify"},
-        {"C:\\x.classes\\Verify.class", "C:\\x.classes\\Verify"},
-        {"C:\\Temp\\Verify.CLASS", "C:\\Temp\\Verify.CLASS"},
-        {"C:\\Users\\j.classen\\Temp\\Verify.class", "C:\\Users\\j.classen\\Temp\\Verify"},
-        {"Verify.class", "Verify"},
-    };
-    for (const auto& [path, want] : cases) {
-        const std::string got = VerifyClassName(path);
-        EXPECT_EQ(got, want) << "path " << path << " saw " << got;
-    }
-}
-
 }  // namespace
 }  // namespace tarnwick

@@ -6,16 +6,6 @@
 
 namespace tarnwick {
 
-bool PackageSection::LiesInFile() const {
-    return size >= 0 && dataOffset <= fileSize && fileSize - dataOffset >= static_cast<uint64_t>(size);
-}
-
-bool PackageSection::ReadData(SourceOpener& files, uint8_t* buffer) const {
-    if (path.empty() || !LiesInFile()) return false;
-    std::unique_ptr<ByteSource> file = files.Open(path);
-    return file && file->Seek(dataOffset) && file->Read(buffer, static_cast<uint32_t>(size));
-}
-
 bool InstallationPackage::ReadSectionTable(const std::string& path, LogSink& log) {
     if (path.empty()) {
         WriteLogLine(log, "\r\n%s \r\n", {texts_.Text(IDS_NEED_SETUP_PATH)});
@@ -58,7 +48,7 @@ bool InstallationPackage::ReadSectionTable(const std::string& path, LogSink& log
         if (log.tracing()) {
             WriteLogLine(log, "\t%s: %s(%s), %s(%d), %s(%d)\r\n",
                          {texts_.Text(IDS_SECTION_INFO), texts_.Text(IDS_NAME), section.name,
-                          texts_.Text(IDS_SIZE), section.size, texts_.Text(IDS_FILE_OFFSET),
+                          texts_.Text(IDS_SIZE), static_cast<int32_t>(section.size), texts_.Text(IDS_FILE_OFFSET),
                           static_cast<int32_t>(static_cast<uint32_t>(section.dataOffset))});
         }
         sections_[section.id] = section;
@@ -84,7 +74,7 @@ bool InstallationPackage::ReadEntry(ByteSource& file, uint64_t position, uint64_
     }
     // The size is a signed field: 2^31 or more is negative and no section.
     const int64_t dataSize = int64_t{static_cast<int32_t>(size)} - (int64_t{nameLength} + 2);
-    section->size = static_cast<int32_t>(dataSize);
+    section->size = static_cast<uint32_t>(dataSize);
     section->dataOffset = uint64_t{start_} + section->offset + 2 + nameLength;
     return dataSize >= 0;
 }

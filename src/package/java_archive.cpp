@@ -16,12 +16,6 @@ int32_t Low32(uint64_t value) {
 
 }  // namespace
 
-bool ArchiveResource::ReadData(SourceOpener& files, uint8_t* buffer) const {
-    if (size == 0 || path.empty() || !LiesInFile()) return false;
-    std::unique_ptr<ByteSource> file = files.Open(path);
-    return file && file->Seek(dataOffset) && file->Read(buffer, size);
-}
-
 bool JavaArchive::ReadArchive(const std::string& path) {
     if (path.empty()) {
         WriteLogLine(log_, "\r\n%s \r\n", {texts_.Text(IDS_NEED_ARCHIVE_PATH)});

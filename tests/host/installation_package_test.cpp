@@ -97,7 +97,7 @@ TEST(InstallationPackageTest, ReadsTheTableAndTheSections) {
 
     const PackageSection& archive = package.Section(1);
     EXPECT_EQ(archive.name, "Install.class");
-    EXPECT_EQ(archive.size, 12);
+    EXPECT_EQ(archive.size, 12u);
     EXPECT_EQ(archive.dataOffset, 0x600u + 43 + 2 + 13);
     std::vector<uint8_t> data(archive.size);
     ASSERT_TRUE(archive.ReadData(files, data.data()));
@@ -110,7 +110,7 @@ TEST(InstallationPackageTest, ReadsTheTableAndTheSections) {
 
     // An absent id comes back as an empty section that cannot be read.
     const PackageSection& absent = package.Section(9);
-    EXPECT_EQ(absent.size, 0);
+    EXPECT_EQ(absent.size, 0u);
     EXPECT_TRUE(absent.path.empty());
     EXPECT_FALSE(absent.ReadData(files, data.data()));
 }
@@ -191,7 +191,7 @@ TEST(InstallationPackageTest, EdgeTables) {
             ReadTable(Package({{1, "first", "1"}, {1, "second", "22"}, {2, "empty", ""}}), &package, &files);
         ASSERT_TRUE(read.ok);
         EXPECT_EQ(package.Section(1).name, "second") << "the later entry of an id wins";
-        EXPECT_EQ(package.Section(2).size, 0);
+        EXPECT_EQ(package.Section(2).size, 0u);
         uint8_t none = 0;
         EXPECT_TRUE(package.Section(2).ReadData(files, &none)) << "empty data reads";
     }
@@ -207,20 +207,26 @@ TEST(InstallationPackageTest, EdgeTables) {
     }
 }
 
-TEST(PackageSectionTest, ForgedSizesAreNeverRead) {
-    PackageSection section;
-    section.path = kPath;
-    section.fileSize = 100;
+// Package sections and archive resources are both regions of a file.
+TEST(FileRegionTest, ForgedSizesAreNeverRead) {
+    MemoryFiles files;
+    files.Add(kPath, std::vector<uint8_t>(100, 7));
+    FileRegion region;
+    region.path = kPath;
+    region.fileSize = 100;
     const struct {
-        int32_t size;
+        uint32_t size;
         uint64_t dataOffset;
         bool inside;
     } cases[] = {{10, 90, true}, {11, 90, false}, {0, 100, true}, {1, 100, false},
-                 {0x7FFFFFFF, 0, false}, {-1, 0, false}, {1, ~uint64_t{0}, false}};
+                 {0x7FFFFFFF, 0, false}, {0xFFFFFFFFu, 0, false}, {1, ~uint64_t{0}, false}};
     for (const auto& c : cases) {
-        section.size = c.size;
-        section.dataOffset = c.dataOffset;
-        EXPECT_EQ(section.LiesInFile(), c.inside) << c.size << " at " << c.dataOffset;
+        region.size = c.size;
+        region.dataOffset = c.dataOffset;
+        EXPECT_EQ(region.LiesInFile(), c.inside) << c.size << " at " << c.dataOffset;
+        // Outside the file nothing is read, whatever the buffer.
+        std::vector<uint8_t> buffer(c.inside ? c.size : 1);
+        EXPECT_EQ(region.ReadData(files, buffer.data()), c.inside) << c.size << " at " << c.dataOffset;
     }
 }
 

@@ -164,26 +164,5 @@ TEST_F(JavaArchiveTest, LaterSectionOfTheSameNameWins) {
     EXPECT_EQ(archive.Section("Same").resources[0].name, "second");
 }
 
-TEST(ArchiveResourceTest, ForgedSizesAreNeverRead) {
-    ArchiveResource resource;
-    resource.path = kPath;
-    resource.fileSize = 100;
-    const struct {
-        uint32_t size;
-        uint64_t dataOffset;
-        bool inside;
-    } cases[] = {{10, 90, true}, {11, 90, false}, {0xFFFFFFFFu, 0, false}, {1, ~uint64_t{0}, false}};
-    for (const auto& c : cases) {
-        resource.size = c.size;
-        resource.dataOffset = c.dataOffset;
-        EXPECT_EQ(resource.LiesInFile(), c.inside) << c.size << " at " << c.dataOffset;
-    }
-    MemoryFiles files;
-    uint8_t byte = 0;
-    resource.size = 0xFFFFFFFFu;
-    resource.dataOffset = 0;
-    EXPECT_FALSE(resource.ReadData(files, &byte));
-}
-
 }  // namespace
 }  // namespace tarnwick

@@ -62,7 +62,7 @@ TEST(TarnpackPackageTest, BuildsTheShippedLayoutByteForByte) {
     const struct {
         uint8_t id;
         const char* name;
-        int32_t size;
+        uint32_t size;
         uint64_t dataOffset;
     } sections[] = {{1, "Install.class", 3585985, 466944 + 43 + 15},
                     {2, "Verify.class", 1709, 466944 + 43 + 3586000 + 14},

@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "app/launcher_app.h"
-#include "app/process_windows.h"
+#include "base/win32/file_source.h"
+#include "base/win32/own_module.h"
 #include "bench/bench_clock.h"
 #include "package/pe_image.h"
-#include "ui/file_source.h"
 
 // Every allocation goes through these, so the bench sees the heap's peak
 // exactly (Wine's process counters are too coarse for it).

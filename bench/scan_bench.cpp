@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "app/log_sink.h"
-#include "app/texts.h"
+#include "base/log_sink.h"
+#include "base/texts.h"
 #include "bench/bench_clock.h"
 #include "jvmsearch/jvm_search.h"
-#include "jvmsearch/windows_machine.h"
+#include "jvmsearch/win32/windows_machine.h"
 
 namespace {
 

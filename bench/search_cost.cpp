@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "jvmsearch/jvm_search.h"
 #include "tests/host/fake_machine.h"
 #include "tests/host/test_bytes.h"
@@ -59,9 +59,8 @@ size_t CountRuns(int pathMatches, int diskMatches) {
     }
     tarnwick::EnglishTexts texts;
     tarnwick::test::MemoryLog log;
-    tarnwick::MicrosoftCriteriaSeen = 1;
     tarnwick::JvmSearch search(machine, texts, log, "C:\\t\\Verify.class");
-    search.FindJvm(kPackageCriteria);
+    search.FindJvm(kPackageCriteria, 1);
     return machine.runs.size();
 }
 

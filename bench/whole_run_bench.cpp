@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "base/win32/scoped_handle.h"
 #include "bench/bench_clock.h"
-#include "ui/scoped_handle.h"
 
 namespace {
 

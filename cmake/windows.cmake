@@ -3,33 +3,17 @@ enable_language(RC)
 
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src -c 65001")
 
-# The Win32 shell around the core.
-add_library(tarnwick_win STATIC
-    src/app/abort_exit.cpp
-    src/app/ansi_text.cpp
-    src/app/browse_step.cpp
-    src/app/bundled_jvm.cpp
-    src/app/install_log.cpp
-    src/app/installer_launch.cpp
-    src/app/jvm_search_step.cpp
-    src/app/launcher_app.cpp
-    src/app/launcher_main.cpp
-    src/app/process_windows.cpp
-    src/app/string_table.cpp
-    src/jvmsearch/windows_machine.cpp
-    src/package/extracted_file.cpp
-    src/package/extraction.cpp
-    src/package/package_loading.cpp
-    src/package/temp_folder.cpp
-    src/ui/browse_jvm_dialog.cpp
-    src/ui/center_window.cpp
-    src/ui/consent_dialogs.cpp
-    src/ui/file_exists.cpp
-    src/ui/file_source.cpp
-    src/ui/modal_dialog.cpp
-    src/ui/progress_dialog.cpp
-    src/ui/run_process.cpp
-)
+# The Win32 shell around the core, by folder: the Win32 base, the Windows
+# halves of the domains, the dialogs and the app; the entry point alone goes
+# to the executable.
+set(TARNWICK_WIN32_FOLDERS base/win32 package/win32 jvmsearch/win32 dialogs app)
+set(TARNWICK_WIN32_SOURCES)
+foreach(folder ${TARNWICK_WIN32_FOLDERS})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${folder}/*.cpp)
+    list(APPEND TARNWICK_WIN32_SOURCES ${sources})
+endforeach()
+list(FILTER TARNWICK_WIN32_SOURCES EXCLUDE REGEX "/src/app/win_main\\.cpp$")
+add_library(tarnwick_win STATIC ${TARNWICK_WIN32_SOURCES})
 target_link_libraries(tarnwick_win PUBLIC tarnwick_core comctl32 comdlg32 shell32 gdi32 user32 advapi32)
 target_compile_options(tarnwick_win PRIVATE ${TARNWICK_WARNINGS})
 target_compile_definitions(tarnwick_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)

@@ -7,8 +7,7 @@
 #include <windows.h>
 
 #include "app/launcher_app.h"
-#include "app/process_flags.h"
-#include "app/process_windows.h"
+#include "base/win32/own_module.h"
 #include "resources/resource_ids.h"
 
 namespace tarnwick {
@@ -29,7 +28,7 @@ void DeleteWithoutHeap(InstallLog& log, bool extracted, const std::string& path,
     const bool ours = extracted || held->IsValid();
     held->Close();
     if (!ours || ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    if (LogAll) WriteLabelLine(log, "\r\n%s %s...\r\n", IDS_DELETING_FILE, path.c_str());
+    if (log.tracing()) WriteLabelLine(log, "\r\n%s %s...\r\n", IDS_DELETING_FILE, path.c_str());
     ::DeleteFileA(path.c_str());
 }
 

@@ -1,11 +1,10 @@
 #include "app/launcher_app.h"
-#include "app/process_flags.h"
-#include "app/process_windows.h"
-#include "jvmlaunch/java_command.h"
+#include "base/win32/file_exists.h"
+#include "base/win32/own_module.h"
+#include "dialogs/browse_jvm_dialog.h"
+#include "dialogs/progress_dialog.h"
+#include "javacommand/java_command.h"
 #include "resources/resource_ids.h"
-#include "ui/browse_jvm_dialog.h"
-#include "ui/file_exists.h"
-#include "ui/progress_dialog.h"
 
 namespace tarnwick {
 
@@ -19,15 +18,15 @@ bool LauncherApp::BrowseForJvm() {
     SendProgressMessage(WM_SHOWPROGRESS);
 
     if (answer == IDCANCEL) {
-        if (LogAll) WriteLogLine(log, "\r\n%s \r\n", {LoadText(IDS_BROWSE_CANCELLED)});
+        if (log.tracing()) WriteLogLine(log, "\r\n%s \r\n", {LoadText(IDS_BROWSE_CANCELLED)});
         return false;
     }
     const std::string path = chosen;
     if (path.empty()) {
-        if (LogAll) WriteLogLine(log, "\r\n%s \r\n", {LoadText(IDS_BROWSE_NO_PATH)});
+        if (log.tracing()) WriteLogLine(log, "\r\n%s \r\n", {LoadText(IDS_BROWSE_NO_PATH)});
         return false;
     }
-    if (LogAll) WriteLogLine(log, "\r\n%s %s.\r\n", {LoadText(IDS_USER_CHOSE), path});
+    if (log.tracing()) WriteLogLine(log, "\r\n%s %s.\r\n", {LoadText(IDS_USER_CHOSE), path});
     jvmPath = path;
     if (path.find('\\') != std::string::npos) {
         // The composers want the JVM's home folder, as the search gives them,

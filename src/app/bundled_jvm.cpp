@@ -4,15 +4,14 @@
 #include <windows.h>
 
 #include "app/launcher_app.h"
-#include "app/process_flags.h"
-#include "app/process_windows.h"
-#include "package/extracted_file.h"
+#include "base/win32/own_module.h"
+#include "base/win32/run_process.h"
+#include "base/win32/temp_folder.h"
+#include "dialogs/consent_dialogs.h"
+#include "dialogs/progress_dialog.h"
 #include "package/java_archive.h"
-#include "package/temp_folder.h"
+#include "package/win32/extracted_file.h"
 #include "resources/resource_ids.h"
-#include "ui/consent_dialogs.h"
-#include "ui/progress_dialog.h"
-#include "ui/run_process.h"
 
 namespace tarnwick {
 bool LauncherApp::InstallBundledJvm() {
@@ -52,7 +51,7 @@ bool LauncherApp::ExtractBundledJvmInstaller() {
         return false;
     }
     const std::string target = folder + installer->name;
-    if (LogAll) WriteLogLine(log, "\r\n%s %s...\r\n", {LoadText(IDS_EXTRACTING_FILE), target});
+    if (log.tracing()) WriteLogLine(log, "\r\n%s %s...\r\n", {LoadText(IDS_EXTRACTING_FILE), target});
     // Known before the write, so an abort in the middle still deletes it.
     bundledInstallerPath = target;
 
@@ -87,7 +86,7 @@ bool LauncherApp::ExtractBundledJvmInstaller() {
 
 bool LauncherApp::RunBundledJvmInstaller() {
     SendProgressMessage(WM_HIDEPROGRESS);
-    if (LogAll) {
+    if (log.tracing()) {
         WriteLogLine(log, "\r\n%s %s %s...\r\n",
                      {LoadText(IDS_LAUNCHING), LoadText(IDS_JVM_INSTALLER), bundledInstallerPath});
     }

@@ -3,12 +3,11 @@
 #include <windows.h>
 
 #include "app/launcher_app.h"
-#include "app/process_flags.h"
-#include "app/process_windows.h"
-#include "jvmlaunch/java_command.h"
+#include "base/win32/own_module.h"
+#include "base/win32/run_process.h"
+#include "dialogs/progress_dialog.h"
+#include "javacommand/java_command.h"
 #include "resources/resource_ids.h"
-#include "ui/progress_dialog.h"
-#include "ui/run_process.h"
 
 namespace tarnwick {
 
@@ -31,7 +30,7 @@ bool LauncherApp::VerifyChosenJvm() {
 bool LauncherApp::LaunchInstaller() {
     std::string arguments;
     if (!BuildJavaCommand(jvmPath, classPath, archivePath, arguments)) return false;
-    if (LogAll) {
+    if (log.tracing()) {
         WriteLogLine(log, "\r\n%s %s %s %s\r\n",
                      {LoadText(IDS_LAUNCHING), archivePath, LoadText(IDS_USING_JVM), jvmPath});
     }

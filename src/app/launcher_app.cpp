@@ -2,14 +2,15 @@
 
 #include <windows.h>
 
-#include "app/ansi_text.h"
-#include "app/launcher_options.h"
-#include "app/option_path.h"
-#include "app/process_flags.h"
-#include "app/string_table.h"
+#include "base/path_rules.h"
+#include "base/win32/ansi_text.h"
+#include "base/win32/file_exists.h"
+#include "base/win32/file_source.h"
+#include "base/win32/string_table.h"
+#include "base/win32/temp_folder.h"
+#include "dialogs/progress_dialog.h"
+#include "options/launcher_options.h"
 #include "resources/resource_ids.h"
-#include "ui/file_exists.h"
-#include "ui/file_source.h"
 
 namespace tarnwick {
 namespace {
@@ -19,10 +20,9 @@ std::string ResolvedAnsi(const std::u16string& path, const std::u16string& baseF
 }
 
 std::string DefaultLogPath() {
-    char folder[MAX_PATH + 1] = {};
-    const DWORD length = ::GetTempPathA(MAX_PATH, folder);
-    if (length == 0 || length > MAX_PATH || !FileExists(folder)) return std::string();
-    return ResolveOptionPath(std::string("twlog.txt"), std::string(folder, length));
+    std::string folder;
+    if (!TempFolder(&folder)) return std::string();
+    return ResolveOptionPath(std::string("twlog.txt"), folder);
 }
 
 }  // namespace
@@ -52,7 +52,7 @@ bool LauncherApp::Initialize(const std::u16string& baseFolder, const std::u16str
         log.Open(logPath);
     }
     silent = options.silent;
-    LogAll = options.logAll;
+    log.SetTracing(options.logAll);
     return true;
 }
 
@@ -77,8 +77,8 @@ bool LauncherApp::Run() {
 
     // The first alternative that yields a JVM wins; a failure anywhere in
     // the shipped-JVM chain falls through to browsing.
-    const bool haveJvm = !jvmPath.empty() || SearchJvm() ||
-                         (InstallBundledJvm() && RunBundledJvmInstaller() && SearchJvm()) ||
+    const bool haveJvm = !jvmPath.empty() || SearchJvm(1) ||
+                         (InstallBundledJvm() && RunBundledJvmInstaller() && SearchJvm(2)) ||
                          BrowseForJvm();
     if (!haveJvm) return false;
     return VerifyAndLaunch();
@@ -99,7 +99,7 @@ void LauncherApp::DeleteExtractedFile(bool extracted, const std::string& path,
                                       ScopedHandle* held) {
     held->Close();
     if (!extracted || !FileExists(path)) return;
-    if (LogAll) WriteLogLine(log, "\r\n%s %s...\r\n", {LoadText(IDS_DELETING_FILE), path});
+    if (log.tracing()) WriteLogLine(log, "\r\n%s %s...\r\n", {LoadText(IDS_DELETING_FILE), path});
     // A file still held by a running installer stays; nothing to do then.
     ::DeleteFileA(path.c_str());
 }

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/install_log.h"
-#include "app/string_table.h"
+#include "base/win32/file_source.h"
+#include "base/win32/install_log.h"
+#include "base/win32/scoped_handle.h"
+#include "base/win32/string_table.h"
 #include "package/installation_package.h"
-#include "ui/file_source.h"
-#include "ui/scoped_handle.h"
 
 namespace tarnwick {
 
@@ -29,7 +29,9 @@ class LauncherApp {
     bool Run();
 
     bool LoadPackage();
-    bool SearchJvm();
+    // `searchNumber` 1 is the first search of the run, 2 the one after
+    // installing the JVM shipped in the package.
+    bool SearchJvm(int searchNumber);
     bool BrowseForJvm();
     bool ExtractVerifyClass();
     bool ExtractJavaArchive();

@@ -2,15 +2,14 @@
 
 #include <commctrl.h>
 
-#include "app/ansi_text.h"
 #include "app/launcher_app.h"
-#include "app/option_path.h"
-#include "app/process_flags.h"
-#include "app/process_windows.h"
-#include "app/string_table.h"
+#include "base/path_rules.h"
+#include "base/win32/ansi_text.h"
+#include "base/win32/own_module.h"
+#include "base/win32/scoped_handle.h"
+#include "base/win32/string_table.h"
+#include "dialogs/progress_dialog.h"
 #include "resources/resource_ids.h"
-#include "ui/progress_dialog.h"
-#include "ui/scoped_handle.h"
 
 namespace tarnwick {
 namespace {
@@ -18,6 +17,9 @@ namespace {
 // Constructed before the entry point runs; its destructor deletes the
 // temporary files at process exit, whatever way the run ended.
 LauncherApp App;
+
+// Where the worker thread posts WM_QUIT when the run sequence ends.
+DWORD MainThreadId = 0;
 
 DWORD WINAPI WorkerThread(LPVOID) {
     App.Run();

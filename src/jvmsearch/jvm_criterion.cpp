@@ -1,11 +1,8 @@
 #include "jvmsearch/jvm_criterion.h"
 
-#include <limits>
 #include <utility>
 
 namespace tarnwick {
-
-int32_t MicrosoftCriteriaSeen = 1;
 
 void TrimSpaces(std::string& text) {
     const size_t first = text.find_first_not_of(' ');
@@ -76,9 +73,10 @@ std::vector<JvmCriterion> ParseSearchCriteria(const std::string& text) {
     return criteria;
 }
 
-std::vector<CriterionGroup> GroupCriteria(const std::string& text) {
+std::vector<CriterionGroup> GroupCriteria(const std::string& text, int searchNumber) {
     std::vector<CriterionGroup> groups;
     CriterionGroup current;
+    bool keepMicrosoft = searchNumber == 1;
     for (JvmCriterion& criterion : ParseSearchCriteria(text)) {
         if (criterion.vendor != "microsoft") {
             current.push_back(std::move(criterion));
@@ -86,10 +84,8 @@ std::vector<CriterionGroup> GroupCriteria(const std::string& text) {
         }
         groups.push_back(std::move(current));
         current = CriterionGroup();
-        if (MicrosoftCriteriaSeen == 1) current.push_back(std::move(criterion));
-        // Saturate instead of wrapping: a counter that came round to 1
-        // again would bring a "microsoft" criterion back.
-        if (MicrosoftCriteriaSeen < std::numeric_limits<int32_t>::max()) ++MicrosoftCriteriaSeen;
+        if (keepMicrosoft) current.push_back(std::move(criterion));
+        keepMicrosoft = false;
     }
     if (!current.empty()) groups.push_back(std::move(current));
     return groups;

@@ -12,12 +12,6 @@
 
 namespace tarnwick {
 
-// Counts the "microsoft" criteria that GroupCriteria has met in the life of
-// the process, starting at 1 and never reset: only the very first one is
-// kept, so the second search after installing a shipped JVM keeps none.
-// Plain counter: the search runs on one thread.
-extern int32_t MicrosoftCriteriaSeen;
-
 // Removes the blanks (0x20 only; tabs and line ends stay) at both ends.
 void TrimSpaces(std::string& text);
 
@@ -58,8 +52,10 @@ std::vector<JvmCriterion> ParseSearchCriteria(const std::string& text);
 
 // The criteria cut into groups: each kept "microsoft" criterion opens a new
 // group, and every "microsoft" criterion closes the group before it (even
-// an empty one). Advances MicrosoftCriteriaSeen.
-std::vector<CriterionGroup> GroupCriteria(const std::string& text);
+// an empty one). Only the first "microsoft" criterion of the run is kept:
+// the first of the text in search 1; a later search of the run (the one
+// after installing a shipped JVM reads the same text) keeps none.
+std::vector<CriterionGroup> GroupCriteria(const std::string& text, int searchNumber);
 
 // Whether a verified JVM (its vendor and version already set) meets the
 // criterion: both reported values present and containing the criterion's

@@ -1,8 +1,9 @@
 #include "jvmsearch/jvm_search.h"
 
-#include "app/process_flags.h"
-#include "jvmlaunch/java_command.h"
-#include "jvmlaunch/verify_output.h"
+#include "base/path_rules.h"
+#include "base/process_command_line.h"
+#include "javacommand/java_command.h"
+#include "jvmsearch/verify_output.h"
 #include "resources/resource_ids.h"
 
 namespace tarnwick {
@@ -38,15 +39,9 @@ std::vector<std::string> VersionsToTry(const std::string& keyVersion,
 
 }  // namespace
 
-std::string JoinFolder(const std::string& folder, const std::string& name) {
-    if (folder.empty()) return name;
-    if (folder.back() == '\\') return folder + (!name.empty() && name[0] == '\\' ? name.substr(1) : name);
-    return folder + "\\" + name;
-}
-
-JvmDescriptor JvmSearch::FindJvm(const std::string& criteriaText) {
+JvmDescriptor JvmSearch::FindJvm(const std::string& criteriaText, int searchNumber) {
     JvmDescriptor result;
-    std::vector<CriterionGroup> groups = GroupCriteria(criteriaText);
+    std::vector<CriterionGroup> groups = GroupCriteria(criteriaText, searchNumber);
     bool found = false;
     for (size_t g = 0; g < groups.size() && !found; ++g) {
         if (g == 0) found = RunStage(groups[g], SearchStage::KnownPlaces, &result);
@@ -196,12 +191,12 @@ bool JvmSearch::FindInPath(JvmCriterion& c, const std::string& name, SearchResul
         while (start < path.size()) {
             size_t end = path.find(';', start);
             if (end == std::string::npos) end = path.size();
-            const std::string pattern = JoinFolder(path.substr(start, end - start), name);
+            const std::string pattern = JoinPath(path.substr(start, end - start), name);
             const size_t lastSlash = pattern.rfind('\\');
             std::vector<FolderEntry> hits;
             if (lastSlash != std::string::npos && machine_.ListEntries(pattern, &hits)) {
                 for (const FolderEntry& hit : hits) {
-                    if (!hit.isFolder) cache.push_back(JoinFolder(pattern.substr(0, lastSlash), hit.name));
+                    if (!hit.isFolder) cache.push_back(JoinPath(pattern.substr(0, lastSlash), hit.name));
                 }
             }
             start = end + 1;
@@ -243,14 +238,14 @@ void JvmSearch::ScanFolderTree(const std::string& folder, std::vector<std::strin
     FolderIdentity identity;
     if (machine_.IdentifyFolder(folder, &identity) && !scannedFolders_.insert(identity).second) return;
     std::vector<FolderEntry> entries;
-    if (!machine_.ListEntries(JoinFolder(folder, "*.*"), &entries)) return;
+    if (!machine_.ListEntries(JoinPath(folder, std::string("*.*")), &entries)) return;
     for (const FolderEntry& entry : entries) {
         if (entry.name == "java.exe") {
-            lists[0].push_back(JoinFolder(folder, entry.name));
+            lists[0].push_back(JoinPath(folder, entry.name));
         } else if (entry.name == "jre.exe") {
-            lists[1].push_back(JoinFolder(folder, entry.name));
+            lists[1].push_back(JoinPath(folder, entry.name));
         } else if (entry.isFolder && !entry.isReparsePoint && entry.name != "." && entry.name != "..") {
-            ScanFolderTree(JoinFolder(folder, entry.name), lists);
+            ScanFolderTree(JoinPath(folder, entry.name), lists);
         }
     }
 }
@@ -317,10 +312,10 @@ bool JvmSearch::VerifyJvm(JvmCriterion& criterion, JvmDescriptor& candidate) {
     // The result is not looked at: an executable of no known kind runs
     // without arguments, prints nothing and fails below.
     std::string arguments;
-    BuildJavaCommand(candidate.bin, candidate.libs, VerifyClassName(verifyClassPath_), arguments);
-    const bool needsQuotes = candidate.bin.find_first_of(" \t") != std::string::npos;
-    const std::string commandLine =
-        (needsQuotes ? "\"" + candidate.bin + "\"" : candidate.bin) + " " + arguments;
+    BuildJavaCommand(candidate.bin, candidate.libs, verifyClassPath_, arguments);
+    // Joined by a blank even when `arguments` is empty, unlike
+    // ComposeProcessCommandLine: the text the machine runs stays as it was.
+    const std::string commandLine = QuoteExecutable(candidate.bin) + " " + arguments;
 
     std::string output;
     const Machine::RunOutcome outcome = machine_.RunCapturingOutput(commandLine, kMaxVerifyOutput, &output);
@@ -334,7 +329,7 @@ bool JvmSearch::VerifyJvm(JvmCriterion& criterion, JvmDescriptor& candidate) {
         candidate.vendor = report.vendor;
         passed = MatchCriterion(criterion, candidate);
     }
-    if (LogAll) {
+    if (log_.tracing()) {
         WriteLogLine(log_, "\r\n\t%s %s...", {texts_.Text(IDS_VERIFYING_JVM), candidate.bin});
         WriteLogLine(log_, "%s.", {texts_.Text(passed ? IDS_PASSED : IDS_FAILED)});
     }
@@ -362,14 +357,14 @@ FileProbe JvmSearch::LibraryProbe() {
 }
 
 void JvmSearch::SearchLogLine(const JvmCriterion& c, const char* place) {
-    if (!LogAll) return;
+    if (!log_.tracing()) return;
     WriteLogLine(log_, "\r\n\t%s (%s=%s, %s=%s, %s=%s) %s...",
                  {texts_.Text(IDS_SEARCHING_MATCHING), texts_.Text(IDS_VENDOR), c.vendor,
                   texts_.Text(IDS_VERSION), c.version, texts_.Text(IDS_TYPE), c.type, place});
 }
 
 void JvmSearch::NotFoundLogLine() {
-    if (LogAll) WriteLogLine(log_, "%s.", {texts_.Text(IDS_NOT_FOUND)});
+    if (log_.tracing()) WriteLogLine(log_, "%s.", {texts_.Text(IDS_NOT_FOUND)});
 }
 
 void JvmSearch::SummaryLogLine(const JvmCriterion& c) {

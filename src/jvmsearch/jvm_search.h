@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "app/log_sink.h"
-#include "app/texts.h"
+#include "base/log_sink.h"
+#include "base/texts.h"
+#include "javacommand/java_command.h"
 #include "jvmsearch/jvm_criterion.h"
-#include "jvmlaunch/java_command.h"
 #include "jvmsearch/machine.h"
 
 namespace tarnwick {
@@ -49,7 +49,9 @@ class JvmSearch {
 
     // The verified JVM, or a descriptor with an empty `bin` when none. Logs
     // one summary line per criterion tried.
-    JvmDescriptor FindJvm(const std::string& criteriaText);
+    // `searchNumber` counts the searches of the run from 1: only the first
+    // keeps a "microsoft" criterion (see GroupCriteria).
+    JvmDescriptor FindJvm(const std::string& criteriaText, int searchNumber);
 
     bool SearchCriterion(JvmCriterion& criterion, SearchResults& list, SearchStage stage);
     bool VerifyJvm(JvmCriterion& criterion, JvmDescriptor& candidate);
@@ -99,9 +101,5 @@ class JvmSearch {
     SearchCaches caches_;
     std::set<FolderIdentity> scannedFolders_;
 };
-
-// Joins a folder and a name with exactly one backslash between them; an
-// empty folder gives the name alone.
-std::string JoinFolder(const std::string& folder, const std::string& name);
 
 }  // namespace tarnwick

@@ -1,21 +1,10 @@
 #include "package/installation_package.h"
 
-#include "app/process_flags.h"
+#include "base/big_endian.h"
 #include "package/pe_image.h"
 #include "resources/resource_ids.h"
-#include "ui/big_endian.h"
 
 namespace tarnwick {
-
-bool PackageSection::LiesInFile() const {
-    return size >= 0 && dataOffset <= fileSize && fileSize - dataOffset >= static_cast<uint64_t>(size);
-}
-
-bool PackageSection::ReadData(SourceOpener& files, uint8_t* buffer) const {
-    if (path.empty() || !LiesInFile()) return false;
-    std::unique_ptr<ByteSource> file = files.Open(path);
-    return file && file->Seek(dataOffset) && file->Read(buffer, static_cast<uint32_t>(size));
-}
 
 bool InstallationPackage::ReadSectionTable(const std::string& path, LogSink& log) {
     if (path.empty()) {
@@ -23,7 +12,7 @@ bool InstallationPackage::ReadSectionTable(const std::string& path, LogSink& log
         return false;
     }
     path_ = path;
-    if (LogAll) WriteLogLine(log, "\r\n%s %s \r\n", {texts_.Text(IDS_READING_EXECUTABLE), path});
+    if (log.tracing()) WriteLogLine(log, "\r\n%s %s \r\n", {texts_.Text(IDS_READING_EXECUTABLE), path});
 
     std::unique_ptr<ByteSource> file = files_.Open(path);
     if (!file) {
@@ -35,7 +24,7 @@ bool InstallationPackage::ReadSectionTable(const std::string& path, LogSink& log
     if (!file->Size(&fullSize)) fullSize = 0;
     // The launcher works with files below 4 GiB: sizes are 32-bit.
     const uint32_t fileSize = static_cast<uint32_t>(fullSize);
-    if (LogAll) {
+    if (log.tracing()) {
         WriteLogLine(log, "\t%s (%d), %s (%d) ..\r\n",
                      {texts_.Text(IDS_EXE_SIZE), static_cast<int32_t>(start_),
                       texts_.Text(IDS_TOTAL_FILE_SIZE), static_cast<int32_t>(fileSize)});
@@ -49,17 +38,17 @@ bool InstallationPackage::ReadSectionTable(const std::string& path, LogSink& log
     uint32_t count = 0;
     if (!file->Seek(start_) || !ReadUInt32(*file, &count)) return false;
     sectionCount_ = static_cast<int32_t>(count);
-    if (LogAll) {
+    if (log.tracing()) {
         WriteLogLine(log, "\t%s %d %s...\r\n",
                      {texts_.Text(IDS_READING), sectionCount_, texts_.Text(IDS_SECTION_INFO)});
     }
     for (int32_t i = 0; i < sectionCount_; ++i) {
         PackageSection section;
         if (!ReadEntry(*file, uint64_t{start_} + 4 + 13 * uint64_t(i), fileSize, &section)) return false;
-        if (LogAll) {
+        if (log.tracing()) {
             WriteLogLine(log, "\t%s: %s(%s), %s(%d), %s(%d)\r\n",
                          {texts_.Text(IDS_SECTION_INFO), texts_.Text(IDS_NAME), section.name,
-                          texts_.Text(IDS_SIZE), section.size, texts_.Text(IDS_FILE_OFFSET),
+                          texts_.Text(IDS_SIZE), static_cast<int32_t>(section.size), texts_.Text(IDS_FILE_OFFSET),
                           static_cast<int32_t>(static_cast<uint32_t>(section.dataOffset))});
         }
         sections_[section.id] = section;
@@ -85,7 +74,7 @@ bool InstallationPackage::ReadEntry(ByteSource& file, uint64_t position, uint64_
     }
     // The size is a signed field: 2^31 or more is negative and no section.
     const int64_t dataSize = int64_t{static_cast<int32_t>(size)} - (int64_t{nameLength} + 2);
-    section->size = static_cast<int32_t>(dataSize);
+    section->size = static_cast<uint32_t>(dataSize);
     section->dataOffset = uint64_t{start_} + section->offset + 2 + nameLength;
     return dataSize >= 0;
 }

@@ -12,26 +12,20 @@
 #include <map>
 #include <string>
 
-#include "app/log_sink.h"
-#include "app/texts.h"
-#include "ui/byte_source.h"
+#include "base/byte_source.h"
+#include "base/file_region.h"
+#include "base/log_sink.h"
+#include "base/texts.h"
 
 namespace tarnwick {
 
-struct PackageSection {
-    std::string path;  // the executable; the data is read through it
+// Its data is a region of the executable; `size` is the data size once the
+// entry is read (a size field that leaves less than nothing refuses the
+// entry, so a kept section's size is never negative).
+struct PackageSection : FileRegion {
     uint8_t id = 0;
-    int32_t size = 0;  // the data size once the entry is read
-    uint64_t offset = 0;
+    uint64_t offset = 0;  // of the name header, from the package start
     std::string name;
-    uint64_t dataOffset = 0;  // absolute position of the first data byte
-    uint64_t fileSize = 0;    // of the executable, when the table was read
-
-    // Sizes come from the file and are not trusted: true only when the
-    // whole data lies inside the file, so a buffer of `size` may be made.
-    bool LiesInFile() const;
-    // Reads exactly `size` bytes at the data offset into `buffer`.
-    bool ReadData(SourceOpener& files, uint8_t* buffer) const;
 };
 
 class InstallationPackage {

@@ -1,8 +1,7 @@
 #include "package/java_archive.h"
 
-#include "app/process_flags.h"
+#include "base/big_endian.h"
 #include "resources/resource_ids.h"
-#include "ui/big_endian.h"
 
 namespace tarnwick {
 namespace {
@@ -17,12 +16,6 @@ int32_t Low32(uint64_t value) {
 
 }  // namespace
 
-bool ArchiveResource::ReadData(SourceOpener& files, uint8_t* buffer) const {
-    if (size == 0 || path.empty() || !LiesInFile()) return false;
-    std::unique_ptr<ByteSource> file = files.Open(path);
-    return file && file->Seek(dataOffset) && file->Read(buffer, size);
-}
-
 bool JavaArchive::ReadArchive(const std::string& path) {
     if (path.empty()) {
         WriteLogLine(log_, "\r\n%s \r\n", {texts_.Text(IDS_NEED_ARCHIVE_PATH)});
@@ -30,7 +23,7 @@ bool JavaArchive::ReadArchive(const std::string& path) {
     }
     path_ = path;
     // No line end: the section-count line continues it.
-    if (LogAll) WriteLogLine(log_, "\r\n%s %s ", {texts_.Text(IDS_READING_ARCHIVE), path});
+    if (log_.tracing()) WriteLogLine(log_, "\r\n%s %s ", {texts_.Text(IDS_READING_ARCHIVE), path});
 
     std::unique_ptr<ByteSource> file = files_.Open(path);
     if (!file) {
@@ -49,7 +42,7 @@ bool JavaArchive::ReadArchive(const std::string& path) {
         return false;
     }
     if (!ReadUInt16(*file, &sectionCount_)) return false;
-    if (LogAll) {
+    if (log_.tracing()) {
         WriteLogLine(log_, "%s %d %s...\r\n",
                      {texts_.Text(IDS_WITH), int32_t{sectionCount_}, texts_.Text(IDS_SECTIONS)});
     }
@@ -59,7 +52,7 @@ bool JavaArchive::ReadArchive(const std::string& path) {
         ArchiveSection section;
         uint16_t nameLength = 0;
         if (!ReadSection(*file, entry, &section, &nameLength)) return false;
-        if (LogAll) {
+        if (log_.tracing()) {
             WriteLogLine(log_, "\t%s:(%d) %s(%s), %s(%d), %s(%d), %s(%s), %s(%d)\r\n",
                          {texts_.Text(IDS_SECTION_INFO), int32_t{k}, texts_.Text(IDS_NAME),
                           section.name, texts_.Text(IDS_SIZE), Low32(section.dataSize),
@@ -95,7 +88,7 @@ bool JavaArchive::ReadSection(ByteSource& file, uint64_t entry, ArchiveSection* 
     section->dataSize = Join(dataSize);
     if (section->compressed != 0) return true;
 
-    if (LogAll) {
+    if (log_.tracing()) {
         WriteLogLine(log_, "\t%s %d %s...\r\n",
                      {texts_.Text(IDS_READING), static_cast<int32_t>(section->resourceCount),
                       texts_.Text(IDS_RESOURCE)});
@@ -105,7 +98,7 @@ bool JavaArchive::ReadSection(ByteSource& file, uint64_t entry, ArchiveSection* 
         ArchiveResource resource;
         uint64_t recordSize = 0;
         if (!ReadResource(file, position, &resource, &recordSize)) return false;
-        if (LogAll) {
+        if (log_.tracing()) {
             WriteLogLine(log_, "\t\t%s (%d) : %s(%s), %s(%d), %s(%d)\r\n",
                          {texts_.Text(IDS_RESOURCE), static_cast<int32_t>(j), texts_.Text(IDS_NAME),
                           resource.name, texts_.Text(IDS_SIZE), static_cast<int32_t>(resource.size),

@@ -17,27 +17,24 @@
 #include <string>
 #include <vector>
 
-#include "app/log_sink.h"
-#include "app/texts.h"
-#include "ui/byte_source.h"
+#include "base/byte_source.h"
+#include "base/file_region.h"
+#include "base/log_sink.h"
+#include "base/texts.h"
 
 namespace tarnwick {
 
-struct ArchiveResource {
-    std::string path;
+// Its data is a region of the archive file.
+struct ArchiveResource : FileRegion {
     uint32_t extraLength = 0;
     uint8_t flag = 0;
     std::string name;
-    uint32_t size = 0;
-    uint64_t dataOffset = 0;
-    uint64_t fileSize = 0;  // of the archive, when it was read
 
-    // Sizes come from the file and are not trusted: true only when the data
-    // lies inside the file, so a buffer of `size` may be made.
-    bool LiesInFile() const { return dataOffset <= fileSize && fileSize - dataOffset >= size; }
-    // Reads exactly `size` bytes into `buffer`. A resource of size 0 is never
-    // read: false without touching the file.
-    bool ReadData(SourceOpener& files, uint8_t* buffer) const;
+    // As FileRegion::ReadData, but a resource of size 0 holds nothing to run
+    // or copy: false without touching the file.
+    bool ReadData(SourceOpener& files, uint8_t* buffer) const {
+        return size != 0 && FileRegion::ReadData(files, buffer);
+    }
 };
 
 struct ArchiveSection {

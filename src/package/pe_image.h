@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "ui/byte_source.h"
+#include "base/byte_source.h"
 
 namespace tarnwick {
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "bridge_settings.h"
+#include "fuzz_check.h"
 #include "java_arguments.h"
 #include "windows_arguments.h"
-#include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tarnwick;

@@ -4,16 +4,15 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/process_flags.h"
 #include "fuzz_check.h"
 #include "package/java_archive.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    tarnwick::LogAll = true;
     tarnwick::MemoryFiles files;
     files.Add("a.class", std::vector<uint8_t>(data, data + size));
     tarnwick::EnglishTexts texts;
     DiscardLog log;
+    log.SetTracing(true);
     tarnwick::JavaArchive archive(files, texts, log);
     archive.ReadArchive("a.class");
     for (const auto& entry : archive.sections()) {

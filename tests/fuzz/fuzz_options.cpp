@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/launcher_options.h"
-#include "app/option_path.h"
+#include "options/launcher_options.h"
+#include "base/path_rules.h"
 #include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/process_flags.h"
 #include "../host/test_bytes.h"
 #include "fuzz_check.h"
 #include "package/installation_package.h"
@@ -16,11 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> file = image;
     file.insert(file.end(), data, data + size);
 
-    tarnwick::LogAll = true;
     tarnwick::MemoryFiles files;
     files.Add("setup.exe", file);
     tarnwick::EnglishTexts texts;
     DiscardLog log;
+    log.SetTracing(true);
     tarnwick::InstallationPackage package(files, texts);
     if (!package.ReadSectionTable("setup.exe", log)) return 0;
     for (const auto& entry : package.sections()) {

@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "jvmlaunch/verify_output.h"
 #include "fuzz_check.h"
+#include "javacommand/java_command.h"
+#include "jvmsearch/verify_output.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string output(reinterpret_cast<const char*>(data), size);
@@ -27,11 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (!vendor.empty()) Check(Contains(output, "java.vendor.url"));
 
-    const std::string name = tarnwick::VerifyClassName(output);
-    Check(output.compare(0, name.size(), name) == 0);
-    // Only the file name loses its ".class"; folders keep theirs.
-    const size_t slash = name.rfind('\\');
-    Check(!Contains(slash == std::string::npos ? name : name.substr(slash + 1), ".class"));
-    Check(name.size() == output.size() || output.compare(name.size(), 6, ".class") == 0);
+    // Read as a class location: only the file name loses its ".class";
+    // folders keep theirs.
+    const tarnwick::ClassToRun split = tarnwick::SplitClassLocation(output);
+    const std::string kept = split.folder.empty() && output.find('\\') == std::string::npos
+                                 ? split.name
+                                 : split.folder + "\\" + split.name;
+    Check(output.compare(0, kept.size(), kept) == 0);
+    Check(!Contains(split.name, "\\") && !Contains(split.name, ".class"));
+    Check(kept.size() == output.size() || output.compare(kept.size(), 6, ".class") == 0);
     return 0;
 }

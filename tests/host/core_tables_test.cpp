@@ -6,23 +6,22 @@
 #include <set>
 #include <sstream>
 
-#include "app/launcher_options.h"
-#include "app/log_format.h"
-#include "app/option_path.h"
-#include "jvmlaunch/java_command.h"
-#include "jvmlaunch/verify_output.h"
+#include "options/launcher_options.h"
+#include "base/log_format.h"
+#include "base/path_rules.h"
+#include "javacommand/java_command.h"
+#include "jvmsearch/verify_output.h"
 #include "jvmsearch/jvm_criterion.h"
 #include "jvmsearch/jvm_search.h"
 #include "package/criteria_record.h"
 #include "package/installation_package.h"
 #include "package/java_archive.h"
 #include "package/pe_image.h"
-#include "app/process_flags.h"
 #include "tests/host/case_table.h"
 #include "tests/host/test_bytes.h"
-#include "ui/big_endian.h"
-#include "ui/process_command_line.h"
-#include "ui/window_placement.h"
+#include "base/big_endian.h"
+#include "base/process_command_line.h"
+#include "base/window_placement.h"
 
 namespace tarnwick {
 namespace {
@@ -70,9 +69,8 @@ Strings Read(const Strings& in, const std::string& at, Reader read) {
     MemoryFiles files;
     files.Add(at, test::Build(in[2]));
     test::MemoryLog log;
-    LogAll = in[0] == "logall";
+    log.SetTracing(in[0] == "logall");
     const std::string got = read(files, in[1], log);
-    LogAll = false;
     return got == "no" ? Strings{"no", log.text} : Strings{"yes", log.text, got.substr(1)};
 }
 
@@ -127,7 +125,7 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
      }},
     {"PathRoot", [](const Strings& in) -> Strings { return {PathRoot(in[0])}; }},
     {"BaseFolderOf", [](const Strings& in) -> Strings { return {BaseFolderOf(in[0])}; }},
-    {"JoinFolder", [](const Strings& in) -> Strings { return {JoinFolder(in[0], in[1])}; }},
+    {"JoinPath", [](const Strings& in) -> Strings { return {JoinPath(in[0], in[1])}; }},
     {"ComposeProcessCommandLine",
      [](const Strings& in) -> Strings { return {ComposeProcessCommandLine(in[0], in[1])}; }},
     {"ParseCommandLine", [](const Strings& in) -> Strings {
@@ -141,13 +139,9 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
     {"TrimSpaces", [](const Strings& in) -> Strings { std::string t = in[0]; TrimSpaces(t); return {"[" + t + "]"}; }},
     {"ParseSearchCriteria", [](const Strings& in) -> Strings { return {Describe(ParseSearchCriteria(in[0]))}; }},
     {"GroupCriteria", [](const Strings& in) -> Strings {
-         const int32_t saved = MicrosoftCriteriaSeen;
-         MicrosoftCriteriaSeen = in[0] == "max" ? std::numeric_limits<int32_t>::max() : int32_t(Number(in[0]));
          std::string groups;
-         for (const CriterionGroup& g : GroupCriteria(in[1])) groups += "(" + Describe(g) + ")";
-         const int32_t seen = MicrosoftCriteriaSeen;
-         MicrosoftCriteriaSeen = saved;
-         return {groups, seen == std::numeric_limits<int32_t>::max() ? "max" : std::to_string(seen)};
+         for (const CriterionGroup& g : GroupCriteria(in[1], int(Number(in[0])))) groups += "(" + Describe(g) + ")";
+         return {groups};
      }},
     {"MatchCriterion", [](const Strings& in) -> Strings {
          JvmCriterion c;
@@ -180,7 +174,10 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
          const VerifyReport r = ReadVerifyOutput(in[0]);
          return {"[" + r.version + "]", "[" + r.vendor + "]"};
      }},
-    {"VerifyClassName", [](const Strings& in) -> Strings { return {VerifyClassName(in[0])}; }},
+    {"SplitClassLocation", [](const Strings& in) -> Strings {
+         const ClassToRun c = SplitClassLocation(in[0]);
+         return {c.folder, c.name};
+     }},
     {"FormatText", [](const Strings& in) -> Strings {
          std::vector<FormatArg> a;
          std::vector<std::string> texts(in.begin(), in.end());

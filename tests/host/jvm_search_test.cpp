@@ -3,7 +3,6 @@
 // and what it found, logged, asked of the machine and ran, in order.
 #include "jvmsearch/jvm_search.h"
 
-#include "app/process_flags.h"
 #include "tests/host/case_table.h"
 #include "tests/host/fake_machine.h"
 #include "tests/host/test_bytes.h"
@@ -15,8 +14,7 @@ using test::Strings;
 
 class Scenario {
   public:
-    Scenario() { LogAll = false, MicrosoftCriteriaSeen = 1; }
-    ~Scenario() { Check(), LogAll = false; }
+    ~Scenario() { Check(); }
 
     void Line(const test::Case& c) {
         const Strings& in = c.in;
@@ -33,7 +31,7 @@ class Scenario {
         else if (verb == "alias") machine_.aliases[a] = b;
         else if (verb == "path") machine_.path = a;
         else if (verb == "drives") machine_.fixedDrives.clear();
-        else if (verb == "logall") LogAll = true;
+        else if (verb == "logall") log_.SetTracing(true);
         else if (verb == "log" || verb == "log-starts") want_[verb].resize(1), want_[verb][0] += c.want[0];
         else if (verb == "asks") want_[a].insert(want_[a].end(), c.want.begin(), c.want.end() - c.want[0].empty());
         else Act(c, verb, a);
@@ -50,8 +48,8 @@ class Scenario {
         JvmCriterion criterion;
         SearchResults list;
         Strings found, lists[2];
-        if (verb == "find") {
-            const JvmDescriptor d = search.FindJvm(a);
+        if (verb == "find" || verb == "find-again") {
+            const JvmDescriptor d = search.FindJvm(a, verb == "find" ? 1 : 2);
             found = d.bin.empty() ? Strings{"none"} : Strings{d.bin, d.home, d.libs, d.type, d.vendor, d.version};
         } else if (verb == "known-places") {
             EXPECT_TRUE(criterion.ParseCriterionTerm(a));

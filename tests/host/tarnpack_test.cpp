@@ -7,7 +7,7 @@
 
 #include <random>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "class_file.h"
 #include "host_files.h"
 #include "pack_error.h"

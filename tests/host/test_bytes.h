@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/log_sink.h"
+#include "base/log_sink.h"
 
 namespace tarnwick::test {
 

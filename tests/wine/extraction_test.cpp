@@ -4,9 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "app/launcher_app.h"
-#include "app/process_flags.h"
-#include "app/process_windows.h"
-#include "package/temp_folder.h"
+#include "base/win32/own_module.h"
+#include "base/win32/temp_folder.h"
 #include "tests/wine/wine_test_util.h"
 
 namespace tarnwick::test {
@@ -30,7 +29,6 @@ class ExtractionTest : public testing::Test {
         ::GetLocalTime(&opened[0]), app.log.Open(log), ::GetLocalTime(&opened[1]);
     }
     void TearDown() override {
-        LogAll = false;
         app.Teardown();
         for (const std::string* file : {&log, &verify}) ::DeleteFileA(file->c_str());
     }
@@ -57,7 +55,7 @@ TEST_F(ExtractionTest, HoldsTheFileReadOnlyUntilTeardown) {
     EXPECT_FALSE(::DeleteFileA(verify.c_str())) << "the file could be deleted";
     EXPECT_FALSE(::MoveFileA(verify.c_str(), (verify + ".moved").c_str())) << "the file could be renamed";
     ::DeleteFileA((verify + ".moved").c_str());
-    LogAll = true;
+    app.log.SetTracing(true);
     app.Teardown();
     EXPECT_FALSE(Exists(verify)) << "not deleted";
     EXPECT_EQ(LogAfterHeader(), "\r\nDeleting file  " + verify + "...\r\n");

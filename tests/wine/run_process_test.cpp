@@ -1,6 +1,6 @@
 // RunProcess against real children: this executable started again with
 // "--child ..." (see wine_test_main.cpp).
-#include "ui/run_process.h"
+#include "base/win32/run_process.h"
 
 #include <gtest/gtest.h>
 

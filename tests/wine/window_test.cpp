@@ -1,6 +1,6 @@
 // CenterWindow on real windows: an owned popup, as a dialog, on its owner;
 // one without an owner on the screen. The arithmetic is tested on the host.
-#include "ui/center_window.h"
+#include "dialogs/center_window.h"
 
 #include <gtest/gtest.h>
 

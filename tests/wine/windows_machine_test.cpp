@@ -1,6 +1,6 @@
 // WindowsMachine against the real Win32 API: registry values written here,
 // scratch folders, and captured runs of this executable as the child.
-#include "jvmsearch/windows_machine.h"
+#include "jvmsearch/win32/windows_machine.h"
 
 #include <gtest/gtest.h>
 

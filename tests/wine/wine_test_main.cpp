@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "tests/wine/wine_test_util.h"
-#include "ui/run_process.h"
+#include "base/win32/run_process.h"
 
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"  // GetVersionExA: its platform id is the point
 

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
+#include "base/win32/scoped_handle.h"
 #include "bridge_settings.h"
-#include "ui/scoped_handle.h"
 #include "utf8_text.h"
 
 namespace tarnwick {

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "base/win32/scoped_handle.h"
 #include "bridge_settings.h"
 #include "host_command.h"
 #include "host_process.h"
 #include "java_arguments.h"
 #include "real_paths.h"
 #include "run_folder.h"
-#include "ui/scoped_handle.h"
 #include "unix_names.h"
 #include "utf8_text.h"
 #include "windows_arguments.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/byte_source.h"
+#include "base/byte_source.h"
 
 namespace tarnpack {
 

@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <set>
 
+#include "base/big_endian.h"
 #include "big_endian_writer.h"
 #include "pack_error.h"
-#include "ui/big_endian.h"
 
 namespace tarnpack {
 namespace {

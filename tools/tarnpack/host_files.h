@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/byte_source.h"
+#include "base/byte_source.h"
 
 namespace tarnpack {
 

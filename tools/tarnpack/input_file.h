@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/byte_source.h"
 #include "byte_sink.h"
-#include "ui/byte_source.h"
 
 namespace tarnpack {
 

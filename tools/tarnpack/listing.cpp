@@ -2,9 +2,8 @@
 
 #include <vector>
 
-#include "app/log_sink.h"
-#include "app/process_flags.h"
-#include "app/texts.h"
+#include "base/log_sink.h"
+#include "base/texts.h"
 #include "pack_error.h"
 #include "package/criteria_record.h"
 #include "package/installation_package.h"
@@ -43,9 +42,9 @@ std::string CriteriaText(tarnwick::SourceOpener& files, const std::string& path,
 }  // namespace
 
 void ListPackage(tarnwick::SourceOpener& files, const std::string& path, std::ostream& out) {
-    tarnwick::LogAll = true;
     const tarnwick::EnglishTexts texts;
     StreamLog log(out);
+    log.SetTracing(true);
     tarnwick::InstallationPackage package(files, texts);
     const bool read = package.ReadSectionTable(path, log);
     out << "\n";
@@ -55,9 +54,9 @@ void ListPackage(tarnwick::SourceOpener& files, const std::string& path, std::os
 }
 
 void ListArchive(tarnwick::SourceOpener& files, const std::string& path, std::ostream& out) {
-    tarnwick::LogAll = true;
     const tarnwick::EnglishTexts texts;
     StreamLog log(out);
+    log.SetTracing(true);
     tarnwick::JavaArchive archive(files, texts, log);
     const bool read = archive.ReadArchive(path);
     out << "\n";

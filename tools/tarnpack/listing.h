@@ -6,11 +6,11 @@
 #include <ostream>
 #include <string>
 
-#include "ui/byte_source.h"
+#include "base/byte_source.h"
 
 namespace tarnpack {
 
-// Both turn on the launcher's full trace (LogAll), print it and a summary to
+// Both turn on the launcher's full trace (logall), print it and a summary to
 // `out`, and throw PackError when the reader fails.
 void ListPackage(tarnwick::SourceOpener& files, const std::string& path, std::ostream& out);
 void ListArchive(tarnwick::SourceOpener& files, const std::string& path, std::ostream& out);

@@ -1,0 +1,53 @@
+#include "dialogs/consent_dialogs.h"
+
+#include "dialogs/center_window.h"
+#include "dialogs/modal_dialog.h"
+#include "resources/resource_ids.h"
+
+namespace tarnwick {
+namespace {
+
+// OK and Cancel (also Escape and the close box) end the dialog with their id.
+INT_PTR EndOnOkOrCancel(HWND dialog, WPARAM wParam) {
+    if (HIWORD(wParam) != 0 || (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)) return FALSE;
+    ::EndDialog(dialog, LOWORD(wParam));
+    return TRUE;
+}
+
+INT_PTR CALLBACK BundledJvmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            CenterWindow(dialog);
+            ::ShowWindow(dialog, SW_SHOWNORMAL);
+            ::SetForegroundWindow(dialog);
+            return TRUE;
+        case WM_COMMAND:
+            return EndOnOkOrCancel(dialog, wParam);
+    }
+    return FALSE;
+}
+
+// Unlike the consent dialog it is neither shown nor brought forward by hand:
+// it comes up over the progress dialog that asked for it.
+INT_PTR CALLBACK AbortProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            CenterWindow(dialog);
+            return TRUE;
+        case WM_COMMAND:
+            return EndOnOkOrCancel(dialog, wParam);
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+INT_PTR ShowAbortDialog(HWND owner, HINSTANCE instance) {
+    return ShowModalDialog(owner, instance, IDD_ABORT, &AbortProc, 0);
+}
+
+INT_PTR ShowBundledJvmDialog(HWND owner, HINSTANCE instance) {
+    return ShowModalDialog(owner, instance, IDD_BUNDLED_JVM, &BundledJvmProc, 0);
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,236 @@
+#include "jvmsearch/win32/windows_machine.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "base/win32/file_exists.h"
+#include "base/win32/scoped_handle.h"
+
+namespace tarnwick {
+namespace {
+
+// Registry keys: RegOpenKey reports failure through its result, never
+// through a special key value, so null is simply "nothing held".
+struct RegistryKeyTraits {
+    using Type = HKEY;
+    static HKEY Empty() { return nullptr; }
+    static void Close(HKEY key) { ::RegCloseKey(key); }
+};
+using ScopedRegistryKey = UniqueHandle<RegistryKeyTraits>;
+
+// Find handles are closed with FindClose, not CloseHandle.
+struct FindHandleTraits {
+    using Type = HANDLE;
+    static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE find) { ::FindClose(find); }
+};
+using ScopedFindHandle = UniqueHandle<FindHandleTraits>;
+
+constexpr DWORD kRegistryBufferBytes = 260;
+constexpr DWORD kPathBufferBytes = 67600;
+constexpr UINT kFolderBufferBytes = 260;
+constexpr DWORD kReadChunkBytes = 1024;
+// How often a quiet pipe is looked at again; short enough not to slow a
+// verification down noticeably, long enough not to keep a processor busy.
+constexpr DWORD kPollIntervalMs = 10;
+// A terminated child is waited for this long, so it is gone when we return.
+constexpr DWORD kTerminationWaitMs = 5000;
+
+std::string FolderWithoutTrailingBackslash(const char* text, UINT length, UINT capacity) {
+    if (length == 0 || length >= capacity) return std::string();
+    std::string folder(text, length);
+    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    return folder;
+}
+
+// The child must not inherit our end of the pipe: it has no use for it, and
+// a grandchild holding it would keep the pipe alive. Windows 9x has no
+// SetHandleInformation, so a non-inheritable duplicate stands in there.
+bool MakeNonInheritable(ScopedHandle* handle) {
+    if (::SetHandleInformation(handle->Get(), HANDLE_FLAG_INHERIT, 0)) return true;
+    HANDLE duplicate = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), handle->Get(), ::GetCurrentProcess(), &duplicate,
+                           0, FALSE, DUPLICATE_SAME_ACCESS)) {
+        return false;
+    }
+    handle->Reset(duplicate);
+    return true;
+}
+
+// Keeps what fits into `output`, drops the rest.
+void Keep(const char* bytes, DWORD count, size_t maxOutput, std::string* output) {
+    const size_t room = maxOutput - std::min(maxOutput, output->size());
+    output->append(bytes, std::min<size_t>(room, count));
+}
+
+// Reads what is there; a pipe whose writers are all gone gives its remaining
+// bytes and then fails, so this never blocks once the pipe has broken.
+void DrainBrokenPipe(HANDLE pipe, size_t maxOutput, std::string* output) {
+    char chunk[kReadChunkBytes];
+    DWORD read = 0;
+    while (::ReadFile(pipe, chunk, sizeof chunk, &read, nullptr) && read > 0) {
+        Keep(chunk, read, maxOutput, output);
+    }
+}
+
+}  // namespace
+
+bool WindowsMachine::ReadRegistryString(const std::string& key, const std::string& valueName,
+                                        std::string* value) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyA(HKEY_LOCAL_MACHINE, key.c_str(), &opened) != ERROR_SUCCESS) return false;
+    ScopedRegistryKey owner(opened);
+
+    char buffer[kRegistryBufferBytes] = {};
+    DWORD size = sizeof buffer;
+    // The value's type is not checked: whatever is stored is taken as text.
+    if (::RegQueryValueExA(owner.Get(), valueName.c_str(), nullptr, nullptr,
+                           reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS) {
+        return false;
+    }
+    // A binary value may fill the buffer without a NUL.
+    const size_t filled = std::min<size_t>(size, sizeof buffer);
+    value->assign(buffer, strnlen(buffer, filled));
+    return true;
+}
+
+bool WindowsMachine::FileExists(const std::string& path) { return tarnwick::FileExists(path); }
+
+bool WindowsMachine::ListEntries(const std::string& pattern, std::vector<FolderEntry>* entries) {
+    entries->clear();
+    WIN32_FIND_DATAA found;
+    ScopedFindHandle find(::FindFirstFileA(pattern.c_str(), &found));
+    if (!find.IsValid()) return false;
+    do {
+        FolderEntry entry;
+        entry.name = found.cFileName;
+        entry.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entry.isReparsePoint = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        entries->push_back(std::move(entry));
+    } while (::FindNextFileA(find.Get(), &found));
+    return true;
+}
+
+bool WindowsMachine::IdentifyFolder(const std::string& folder, FolderIdentity* identity) {
+    // Backup semantics is what lets CreateFile open a folder at all.
+    ScopedHandle handle(::CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle.IsValid()) return false;
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!::GetFileInformationByHandle(handle.Get(), &information)) return false;
+    identity->volume = information.dwVolumeSerialNumber;
+    identity->index =
+        (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    return true;
+}
+
+std::string WindowsMachine::PathVariable() {
+    std::vector<char> buffer(kPathBufferBytes);
+    const DWORD length = ::GetEnvironmentVariableA("PATH", buffer.data(), kPathBufferBytes);
+    // Too long: the result is the size needed, which is more than we have.
+    if (length == 0 || length >= kPathBufferBytes) return std::string();
+    return std::string(buffer.data(), length);
+}
+
+std::string WindowsMachine::WindowsFolder() {
+    char buffer[kFolderBufferBytes] = {};
+    const UINT length = ::GetWindowsDirectoryA(buffer, kFolderBufferBytes);
+    return FolderWithoutTrailingBackslash(buffer, length, kFolderBufferBytes);
+}
+
+std::string WindowsMachine::SystemFolder() {
+    char buffer[kFolderBufferBytes] = {};
+    const UINT length = ::GetSystemDirectoryA(buffer, kFolderBufferBytes);
+    return FolderWithoutTrailingBackslash(buffer, length, kFolderBufferBytes);
+}
+
+bool WindowsMachine::IsFixedDrive(const std::string& root) {
+    return ::GetDriveTypeA(root.c_str()) == DRIVE_FIXED;
+}
+
+// A ReadFile on an anonymous pipe blocks until data comes or the pipe breaks
+// and cannot be given a time-out, so the pipe is polled instead: read what
+// PeekNamedPipe says is there, else wait a little on the process. The read
+// thus never blocks, and the time limit is checked between polls.
+Machine::RunOutcome WindowsMachine::RunCapturingOutput(const std::string& commandLine,
+                                                       size_t maxOutput, std::string* output) {
+    output->clear();
+
+    SECURITY_ATTRIBUTES inheritable = {};
+    inheritable.nLength = sizeof inheritable;
+    inheritable.bInheritHandle = TRUE;
+    ScopedHandle readEnd;
+    ScopedHandle writeEnd;
+    {
+        HANDLE readHandle = nullptr;
+        HANDLE writeHandle = nullptr;
+        if (!::CreatePipe(&readHandle, &writeHandle, &inheritable, 0))
+            return RunOutcome::NotStarted;
+        readEnd.Reset(readHandle);
+        writeEnd.Reset(writeHandle);
+    }
+    if (!MakeNonInheritable(&readEnd)) return RunOutcome::NotStarted;
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = writeEnd.Get();
+    startup.hStdError = nullptr;
+
+    std::vector<char> writableLine(commandLine.begin(), commandLine.end());
+    writableLine.push_back('\0');
+    PROCESS_INFORMATION started = {};
+    if (!::CreateProcessA(nullptr, writableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                          &startup, &started)) {
+        return RunOutcome::NotStarted;
+    }
+    ScopedHandle process(started.hProcess);
+    ScopedHandle thread(started.hThread);
+
+    // Only the child may hold the write end now, so the pipe breaks when it
+    // (and anything it passed the handle on to) has ended. Were our copy
+    // still open, it never would: give the child up.
+    if (!::CloseHandle(writeEnd.Release())) {
+        ::TerminateProcess(process.Get(), 1);
+        return RunOutcome::NotStarted;
+    }
+
+    const DWORD start = ::GetTickCount();
+    bool processEnded = false;
+    char chunk[kReadChunkBytes];
+    for (;;) {
+        // Checked on every round, so endless output cannot outrun the limit
+        // either. GetTickCount wraps after 49 days; the difference stays right.
+        if (::GetTickCount() - start >= verificationTimeLimitMs_) {
+            ::TerminateProcess(process.Get(), 1);
+            ::WaitForSingleObject(process.Get(), kTerminationWaitMs);
+            return RunOutcome::TimedOut;
+        }
+        DWORD available = 0;
+        if (!::PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &available, nullptr)) {
+            if (::GetLastError() == ERROR_BROKEN_PIPE)
+                DrainBrokenPipe(readEnd.Get(), maxOutput, output);
+            return RunOutcome::Ended;
+        }
+        if (available > 0) {
+            DWORD read = 0;
+            if (!::ReadFile(readEnd.Get(), chunk, std::min(available, kReadChunkBytes), &read,
+                            nullptr) ||
+                read == 0) {
+                return RunOutcome::Ended;
+            }
+            Keep(chunk, read, maxOutput, output);
+        } else if (processEnded) {
+            // Ended, yet the pipe lives on in a process it started.
+            ::Sleep(kPollIntervalMs);
+        } else {
+            processEnded = ::WaitForSingleObject(process.Get(), kPollIntervalMs) == WAIT_OBJECT_0;
+        }
+    }
+}
+
+}  // namespace tarnwick

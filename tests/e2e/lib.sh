@@ -30,10 +30,7 @@ map_fixed_drive() {
     mkdir -p "$2" && ln -sfn "$(realpath "$2")" "$WINEPREFIX/dosdevices/$letter:"
 }
 
-unmap_drive() {
-    [ -L "$WINEPREFIX/dosdevices/${1,,}:" ] && rm -f "$WINEPREFIX/dosdevices/${1,,}:"
-    return 0
-}
+unmap_drive() { [ ! -L "$WINEPREFIX/dosdevices/${1,,}:" ] || rm -f "$WINEPREFIX/dosdevices/${1,,}:"; }
 
 # The host's real JVM through the JVM bridge (tools/jvm_bridge) as
 # J:\jvm\bin\java.exe. The harness makes J: a network drive, so no drive scan
@@ -57,7 +54,4 @@ install_jvm_bridge() {
         reg_set_java_home "Software\\JavaSoft\\Java Runtime Environment\\$2" "$JVM_BRIDGE_HOME"
 }
 
-remove_jvm_bridge() {
-    reg_delete "Software\\JavaSoft\\Java Runtime Environment\\$1"
-    rm -rf "$WINEPREFIX/dosdevices/j:/jvm"
-}
+remove_jvm_bridge() { reg_delete "Software\\JavaSoft\\Java Runtime Environment\\$1"; rm -rf "$WINEPREFIX/dosdevices/j:/jvm"; }

@@ -43,7 +43,6 @@ host() {
     if [[ "$p" =~ ^([A-Za-z]):(.*)$ ]]; then echo "$WINEPREFIX/dosdevices/${BASH_REMATCH[1],,}:${BASH_REMATCH[2]}"
     else echo "$run_host/$p"; fi
 }
-win() { if [[ "$1" == ?:* ]]; then echo "$1"; else echo "$DIR\\$1"; fi; }
 expand() {
     local s=$1 out=""
     while [[ "$s" =~ ^([^$]*)\$\{([A-Z_0-9]+)([-+][0-9]+)?\}(.*)$ ]]; do
@@ -85,18 +84,14 @@ states_of() {
     tr -d '\r' <"$(host run.rec)" | awk -F'\t' '$1 == "#cancel" { print "cancel" }
         $1 == "#state" && $5 != "" { print $3 " " $4 " " $5 }' | uniq
 }
-wine_pids() {
+wine_pids() { # the processes of this prefix whose command line matches $1
     local pid
-    for pid in $(pgrep -f "$1"); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
-    done
-    return 0
+    for pid in $(pgrep -f "$1"); do grep -qzxF "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null && echo "$pid"; done
 }
 fonts="$WINEPREFIX/drive_c/windows/Fonts" aside="$WINEPREFIX/drive_c/e2e-fonts"
-english_font() {
-    [ -d "$aside" ] || return 0
-    mv -f "$aside"/* "$fonts/" 2>/dev/null; rmdir "$aside"
-    tw_wine reg delete 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /f >/dev/null 2>&1
+english_font() { # undoes `font`
+    [ -d "$aside" ] && { mv -f "$aside"/* "$fonts/"; rmdir "$aside"
+        tw_wine reg delete 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /f; } >/dev/null 2>&1
     return 0
 }
 trap english_font EXIT
@@ -184,10 +179,8 @@ check_header() {
 # run [WATCHER_OPTIONS... --] PROGRAM ARGS...
 run_program() {
     local opts=() args=("$@") i
-    for i in "${!args[@]}"; do
-        if [ "${args[$i]}" = -- ]; then opts=("${args[@]:0:$i}"); args=("${args[@]:$((i + 1))}"); break; fi
-    done
-    args[0]=$(win "${args[0]}")
+    for i in "${!args[@]}"; do [ "${args[$i]}" = -- ] && { opts=("${args[@]:0:$i}"); args=("${args[@]:$((i + 1))}"); break; }; done
+    [[ "${args[0]}" == ?:* ]] || args[0]="$DIR\\${args[0]}"
     rm -f "$run_host/run.rec"
     (cd "$run_host" && LC_ALL=${locale:-C.UTF-8} TARNWICK_JVM_RECORD="$DIR\\jvm-record.txt" timeout 150 \
         "$TARNWICK_WINE" 'C:\e2e\watch.exe' "$DIR\\run.rec" --timeout 90000 "${env_opts[@]}" "${opts[@]}" -- "${args[@]}")
@@ -195,7 +188,7 @@ run_program() {
 }
 
 run_scenario() {
-    local lines line i d block
+    local lines line i d
     name=$(basename "$1" .scn) env_opts=() locale="" codepage="" header_words=(Date Time) pending=0
     clean_machine
     directive folder "$name"
@@ -215,13 +208,9 @@ run_scenario() {
     [ "$pending" = 1 ] && directive exit 0
     # A JVM that never ends, left running by the launcher.
     kill $(wine_pids "e2e.${DIR##*\\}.") 2>/dev/null
-    if [ -n "${VERSION:-}" ]; then
-        remove_jvm_bridge "$VERSION"
-        ! tw_wine reg query "HKLM\\Software\\JavaSoft\\Java Runtime Environment\\$VERSION" "$TARNWICK_REG_VIEW" >/dev/null 2>&1 &&
-            [ ! -e "$WINEPREFIX/dosdevices/j:/jvm" ]
-        check "the bridge and its key are gone" $? gone left
-        VERSION=""
-    fi
+    [ -z "${VERSION:-}" ] || { remove_jvm_bridge "$VERSION"; [ ! -e "$WINEPREFIX/dosdevices/j:/jvm" ] &&
+        ! tw_wine reg query "HKLM\\Software\\JavaSoft\\Java Runtime Environment\\$VERSION" "$TARNWICK_REG_VIEW" >/dev/null 2>&1
+        check "the bridge and its key are gone" $? gone left; VERSION=""; }
     english_font
 }
 

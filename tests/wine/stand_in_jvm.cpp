@@ -54,8 +54,6 @@ std::string CurrentFolder() {
     return std::string(folder, ::GetCurrentDirectoryA(MAX_PATH, folder));
 }
 
-bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // Raw bytes, so CR LF reaches the reader as written; false once the reader
 // is gone (or there never was one).
 bool WriteTo(DWORD which, const std::string& text) {
@@ -97,12 +95,12 @@ bool EndsWithNoCase(const std::string& text, const char* ending) {
 // Whether the class is found on the class path (nullptr: none given).
 bool FindClass(const std::string& className, const std::string* classPath) {
     if (className.empty()) return false;
-    if (classPath == nullptr) return Exists(CurrentFolder() + "\\" + className + ".class");
+    if (classPath == nullptr) return std::ifstream(CurrentFolder() + "\\" + className + ".class").good();
     for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
         end = classPath->find(';', start);
         const std::string entry = classPath->substr(start, end - start);
         if (!entry.empty() && !EndsWithNoCase(entry, ".zip") && !EndsWithNoCase(entry, ".jar") &&
-            Exists(entry + (entry.back() == '\\' ? "" : "\\") + className + ".class"))
+            std::ifstream(entry + (entry.back() == '\\' ? "" : "\\") + className + ".class").good())
             return true;
     }
     return false;
@@ -134,9 +132,8 @@ std::string Properties(const std::map<std::string, std::string>& settings, const
 int Flood(const std::string& bytesSetting) {
     std::string chunk;
     for (int i = 0; i < 4082; ++i) chunk += static_cast<char>('a' + i % 26);
-    unsigned long long left = bytesSetting.empty() ? ~0ULL : std::strtoull(bytesSetting.c_str(), nullptr, 10);
-    while (left > 0 && WriteTo(STD_OUTPUT_HANDLE, chunk.substr(0, std::min<unsigned long long>(left, chunk.size()))))
-        left -= std::min<unsigned long long>(left, chunk.size());
+    for (auto left = bytesSetting.empty() ? ~0ULL : std::stoull(bytesSetting); left > 0; left -= std::min(left, 4082ULL))
+        if (!WriteTo(STD_OUTPUT_HANDLE, chunk.substr(0, std::min(left, 4082ULL)))) break;
     return 0;
 }
 

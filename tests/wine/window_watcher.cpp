@@ -1,27 +1,24 @@
 // Runs a program under watch: records the windows it shows and answers
 // dialogs, so end-to-end tests can read message boxes and drive dialogs.
-//
 //   window_watcher.exe RECORD [--press TEXT] [--answer PART TEXT]...
 //       [--set ID=TEXT] [--click PART SPOT]... [--cancel-on WHEN] [--freeze]
 //       [--shots DIR] [--env NAME=VALUE]... [--timeout MS] -- PROGRAM ARGS...
-//
-// RECORD is UTF-8, one line per event, numbered from 1 (line ends and tabs
-// in texts are written as \r, \n and \t):
-//   caption<TAB>texts<TAB>buttons<TAB>owner   a new visible window of the
-//       program; texts (but the status line, item 1004) and buttons joined
-//       with " | "; owner: the owner's line, "-" for none, "?" unrecorded.
-//   #state<TAB>line<TAB>visible<TAB>region<TAB>status   a window with a
-//       status line changed: visible 0/1, region none/empty/set.
-//   #cancel<TAB>line   Cancel was pressed there because of --cancel-on.
+// RECORD (UTF-8; \r, \n and \t in texts written so) has one line per event:
+//   caption<TAB>texts<TAB>buttons<TAB>owner   a new visible window; texts
+//       (not the status line, item 1004) and buttons joined with " | ";
+//       owner: its line (owners come first), "-" for none
+//   #state<TAB>line<TAB>visible 0/1<TAB>region none/empty/set<TAB>status
+//       a window with a status line changed
+//   #cancel<TAB>line   Cancel was pressed there because of --cancel-on
 // In a new window --set puts TEXT into edit control ID; --click clicks at SPOT
-// ("ID": the middle of that control; "X,Y": client coordinates) in windows
-// whose texts contain PART; then the first --answer whose PART is in the
-// texts presses its TEXT, else --press does. --cancel-on presses Cancel once
-// in the window with a status line: "first", "status=TEXT" or "file=PATH"
-// (once PATH exists); --freeze first suspends the program's other threads
-// for good, so the run stays in its step. --shots saves DIR\LINE.png of each
-// new window. --env sets a variable for the program. Exits with the
-// program's exit code, 99 when it had to be killed.
+// ("ID": that control's middle; "X,Y": client coordinates) in windows whose
+// texts contain PART; then the first --answer whose PART is in the texts
+// presses its TEXT, else --press does. --cancel-on presses Cancel once in the
+// window with a status line: "first", "status=TEXT" or "file=PATH" (once it
+// exists); --freeze first suspends the program's other threads for good, so
+// the run stays in its step. --shots saves DIR\LINE.png of each new window;
+// --env sets a variable for the program. Exits with the program's exit code,
+// 99 when it had to be killed.
 #include <windows.h>
 #include <tlhelp32.h>
 #include <zlib.h>
@@ -39,7 +36,7 @@ constexpr int kStatusLineId = 1004;
 std::map<std::string, std::vector<std::string>> options;  // values by name, in order
 FILE* record = nullptr;
 DWORD processId = 0;
-int lineCount = 0;
+int lineCount = 0;  // lines written to the record
 std::map<HWND, int> lines;              // recorded windows
 std::map<HWND, std::string> progress;   // windows with a status line: last state
 bool cancelled = false;
@@ -224,10 +221,8 @@ BOOL CALLBACK Consider(HWND window, LPARAM) {
         const std::string path = Option("--shots") + "\\" + std::to_string(lineCount) + ".png";
         if (!SaveShot(window, path)) std::fprintf(stderr, "window_watcher: no picture %s\n", path.c_str());
     }
-    if (::GetDlgItem(window, kStatusLineId) != nullptr) {
-        progress[window] = std::string();
-        PollProgress();
-    }
+    if (::GetDlgItem(window, kStatusLineId) != nullptr) progress[window] = std::string();
+    PollProgress();
     const std::string all = WindowText(window) + "\n" + Joined(texts), set = Option("--set");
     if (!set.empty()) {
         const std::wstring text = Wide(set.substr(set.find('=') + 1));
@@ -241,13 +236,10 @@ BOOL CALLBACK Consider(HWND window, LPARAM) {
     const auto& answers = options["--answer"];
     for (size_t i = answers.size(); i >= 2; i -= 2)  // backwards: the first rule wins
         if (all.find(answers[i - 2]) != std::string::npos) wanted = answers[i - 1];
-    for (size_t i = 0; i < buttons.size() && !wanted.empty(); ++i) {
-        if (buttonTexts[i] != wanted) continue;
-        // Posted, not sent: the dialog's thread is busy in its own loop.
-        ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(buttons[i]), BN_CLICKED),
-                       reinterpret_cast<LPARAM>(buttons[i]));
-        break;
-    }
+    for (size_t i = 0; i < buttons.size(); ++i)  // posted, not sent: the dialog's thread is in its own loop
+        if (!wanted.empty() && buttonTexts[i] == wanted)
+            return ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(buttons[i]), BN_CLICKED),
+                                  reinterpret_cast<LPARAM>(buttons[i])), TRUE;
     return TRUE;
 }
 

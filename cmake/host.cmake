@@ -92,45 +92,19 @@ endfunction()
 add_wine_test(wine.unit ${WINDOWS_TEST_DIR}/tarnwick_wine_tests.exe)
 add_test(NAME windows.imports
          COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${WINDOWS_BUILD_DIR}/launcher.exe)
-add_wine_test(e2e.launcher_log ${CMAKE_SOURCE_DIR}/tests/e2e/launcher_log_test.sh
-              ${WINDOWS_TEST_DIR}/launcher.exe $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java
-              ${WINDOWS_TEST_DIR}/window_watcher.exe)
-# One of its runs searches the whole drive C, where other tests put JVMs.
-set_tests_properties(e2e.launcher_log PROPERTIES RUN_SERIAL TRUE)
-add_wine_test(e2e.package ${CMAKE_SOURCE_DIR}/tests/e2e/package_test.sh
-              ${WINDOWS_TEST_DIR}/launcher.exe ${WINDOWS_TEST_DIR}/window_watcher.exe
-              $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java
-              ${WINDOWS_TEST_DIR}/tools/tarnpack/tarnpack.exe)
 
 # The worst case of a search, in JVM runs (`make bench`).
 add_executable(search_cost bench/search_cost.cpp)
 target_include_directories(search_cost PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(search_cost PRIVATE tarnwick_core)
-# The search walks drive C, so nothing else may put JVMs there meanwhile.
-add_wine_test(e2e.jvm_search ${CMAKE_SOURCE_DIR}/tests/e2e/jvm_search_test.sh
-              ${WINDOWS_TEST_DIR}/launcher.exe $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java
-              ${WINDOWS_TEST_DIR}/stand_in_jvm.exe)
-set_tests_properties(e2e.jvm_search PROPERTIES RUN_SERIAL TRUE)
-add_wine_test(e2e.dialogs ${CMAKE_SOURCE_DIR}/tests/e2e/dialogs_test.sh
-              ${WINDOWS_TEST_DIR}/launcher.exe ${WINDOWS_TEST_DIR}/window_watcher.exe
-              $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${WINDOWS_TEST_DIR}/stand_in_jvm.exe)
-set_tests_properties(e2e.dialogs PROPERTIES RUN_SERIAL TRUE)
-add_wine_test(e2e.progress ${CMAKE_SOURCE_DIR}/tests/e2e/progress_test.sh
-              ${WINDOWS_TEST_DIR}/launcher.exe ${WINDOWS_TEST_DIR}/window_watcher.exe
-              $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${WINDOWS_TEST_DIR}/stand_in_jvm.exe)
-set_tests_properties(e2e.progress PROPERTIES RUN_SERIAL TRUE)
 
-# The host's real JVM through the JVM bridge. Runs alone: it extracts and
-# launches Installer.class in the shared temporary folder like other runs.
-add_wine_test(e2e.real_jvm ${CMAKE_SOURCE_DIR}/tests/e2e/real_jvm_test.sh
-              ${WINDOWS_TEST_DIR}/launcher.exe $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java
-              ${WINDOWS_TEST_DIR}/tools/jvm_bridge/jvm_bridge.exe)
-set_tests_properties(e2e.real_jvm PROPERTIES RUN_SERIAL TRUE)
-
-# Interactive runs in English and Japanese; the pictures of their windows
-# are left in screenshots/ for review.
-add_wine_test(e2e.languages ${CMAKE_SOURCE_DIR}/tests/e2e/languages_test.sh
-              ${WINDOWS_TEST_DIR}/launcher.exe ${WINDOWS_TEST_DIR}/window_watcher.exe
-              $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${WINDOWS_TEST_DIR}/stand_in_jvm.exe
-              ${CMAKE_BINARY_DIR}/screenshots)
-set_tests_properties(e2e.languages PROPERTIES RUN_SERIAL TRUE)
+# The end-to-end scenarios, one group a test (tests/e2e/scenarios/GROUP).
+# They run alone: some search the whole drive C, where others put JVMs, and
+# all share the temporary folder. The languages group leaves the pictures of
+# its windows in screenshots/; real_jvm runs the host's JVM through the bridge.
+foreach(group launcher_log package jvm_search dialogs progress real_jvm languages)
+    add_wine_test(e2e.${group} ${CMAKE_SOURCE_DIR}/tests/e2e/run.sh
+                  ${CMAKE_SOURCE_DIR}/tests/e2e/scenarios/${group} ${WINDOWS_TEST_DIR}
+                  $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${CMAKE_BINARY_DIR}/screenshots)
+    set_tests_properties(e2e.${group} PROPERTIES RUN_SERIAL TRUE)
+endforeach()

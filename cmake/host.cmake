@@ -91,7 +91,8 @@ endfunction()
 
 add_wine_test(wine.unit ${WINDOWS_TEST_DIR}/tarnwick_wine_tests.exe)
 add_test(NAME windows.imports
-         COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${WINDOWS_BUILD_DIR}/launcher.exe)
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${WINDOWS_BUILD_DIR}/launcher.exe
+                 $<TARGET_FILE:tarnpack>)
 
 # The worst case of a search, in JVM runs (`make bench`).
 add_executable(search_cost bench/search_cost.cpp)

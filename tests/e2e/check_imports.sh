@@ -1,6 +1,8 @@
 #!/bin/bash
-# The launcher must be a 32-bit GUI program that imports only Windows system
-# DLLs: everything else is linked in statically.
+# The shipped launcher must be a 32-bit GUI program that imports only Windows
+# system DLLs (everything else is linked in statically), with nothing behind
+# its last section, where the package goes.
+#   check_imports.sh LAUNCHER.EXE TARNPACK
 set -u
 headers=$(i686-w64-mingw32-objdump -p "$1") || { echo "cannot read $1"; exit 1; }
 status=0
@@ -11,4 +13,7 @@ while read -r dll; do
     grep -Eqi '^(kernel32|user32|gdi32|advapi32|comctl32|comdlg32|shell32|msvcrt)\.dll$' <<<"$dll" ||
         { echo "imports a non-system DLL: $dll"; status=1; }
 done < <(sed -n 's/^\s*DLL Name: //p' <<<"$headers")
+image=$("$2" list "$1" 2>/dev/null | grep -o 'Exe Size ([0-9]*), Total File Size ([0-9]*)')
+[[ "$image" =~ \(([0-9]+)\).*\(([0-9]+)\) && ${BASH_REMATCH[1]} == "${BASH_REMATCH[2]}" ]] ||
+    { echo "bytes behind the last section: $image"; status=1; }
 exit $status

@@ -17,25 +17,23 @@ class Scenario {
     ~Scenario() { Check(); }
 
     void Line(const test::Case& c) {
-        const Strings& in = c.in;
-        const std::string& verb = in[0];
-        const std::string a = in.size() > 1 ? in[1] : "", b = in.size() > 2 ? in[2] : "";
-        const std::map<std::string, Machine::RunOutcome> outcomes = {
+        const std::string verb = c.arg(0), a = c.arg(1), b = c.arg(2);
+        static const std::map<std::string, Machine::RunOutcome> outcomes = {
             {"ended", Machine::RunOutcome::Ended}, {"timed out", Machine::RunOutcome::TimedOut},
             {"not started", Machine::RunOutcome::NotStarted}};
+        const Strings drives = test::Split(a, " ");
         if (verb == "key") machine_.registry[a + "|JavaHome"] = b;
         else if (verb == "file") machine_.AddFile(a);
-        else if (verb == "jvm") machine_.AddJvm(a, b, in[3]);
-        else if (verb == "answer") machine_.AddFile(a), machine_.jvms[test::Lower(a)] = {outcomes.at(b), in[3]};
+        else if (verb == "jvm") machine_.AddJvm(a, b, c.arg(3));
+        else if (verb == "answer") machine_.AddFile(a), machine_.jvms[test::Lower(a)] = {outcomes.at(b), c.arg(3)};
         else if (verb == "link") machine_.links.push_back({a, b});
         else if (verb == "alias") machine_.aliases[a] = b;
         else if (verb == "path") machine_.path = a;
-        else if (verb == "drives") machine_.fixedDrives.clear();
+        else if (verb == "drives") machine_.fixedDrives = {drives.begin(), drives.end()};
         else if (verb == "logall") log_.SetTracing(true);
         else if (verb == "log" || verb == "log-starts") want_[verb].resize(1), want_[verb][0] += c.want[0];
         else if (verb == "asks") want_[a].insert(want_[a].end(), c.want.begin(), c.want.end() - c.want[0].empty());
         else Act(c, verb, a);
-        if (verb == "drives") for (const std::string& d : test::Split(a, " ")) machine_.fixedDrives.insert(d);
     }
 
   private:
@@ -87,11 +85,10 @@ class Scenario {
 TEST(JvmSearchTest, Scenarios) {
     std::unique_ptr<Scenario> scenario;
     std::string name = "-";
-    for (const test::Case& c : test::ReadCases("jvm_search.txt")) {
+    test::ForEachCase("jvm_search.txt", [&](const test::Case& c) {
         if (c.table != name) scenario.reset(), scenario = std::make_unique<Scenario>(), name = c.table;
-        SCOPED_TRACE(c.where);
         scenario->Line(c);
-    }
+    });
 }
 
 }  // namespace

@@ -20,19 +20,16 @@ namespace tarnpack {
 namespace {
 
 namespace t = tarnwick::test;
-using Data = std::vector<uint8_t>;
-
-struct NoLog final : tarnwick::LogSink {
-    bool IsOpen() const override { return false; }
-    void WriteLine(std::string_view) override {}
-};
+using t::Data;
 
 constexpr char kName[] = "TarnwickResources";
 
 // What the archive writer does: the class with a trailing attribute.
 Data WithAttribute(const Data& bytes, const Data& payload) {
     Data out = StartTrailingAttribute(bytes, ParseClassFile(bytes, kName, "c"), kName, "c");
-    return t::Bytes().append(out).u32(uint32_t(payload.size())).append(payload);
+    for (const Data& part : {t::Build("u32:" + std::to_string(payload.size())), payload})
+        out.insert(out.end(), part.begin(), part.end());
+    return out;
 }
 
 TEST(TarnpackClassFileTest, EveryKindOfConstantAndMemberIsWalkedAndEveryCutRefused) {
@@ -51,10 +48,9 @@ TEST(TarnpackClassFileTest, EveryKindOfConstantAndMemberIsWalkedAndEveryCutRefus
         EXPECT_THROW(ParseClassFile(Data(rich.begin(), rich.begin() + std::ptrdiff_t(size)), kName, "c"), PackError)
             << size;
     // A full pool leaves no room for the attribute's name.
-    t::Bytes full;
-    full.u32(0xCAFEBABE).u32(52).u16(0xFFFF);
-    for (int i = 1; i < 0xFFFF; ++i) full.u8(3).u32(0);
-    full.fill(14);
+    std::string integers;
+    for (int i = 1; i < 0xFFFF; ++i) integers += "0300000000";
+    const Data full = t::Build("x:CAFEBABE u32:52 u16:0xFFFF x:" + integers + " fill:14:0");
     const ClassLayout layout = ParseClassFile(full, kName, "Full.class");
     EXPECT_THROW(StartTrailingAttribute(full, layout, kName, "Full.class"), PackError);
 }
@@ -107,11 +103,11 @@ TEST(TarnpackPackageTest, BuildsTheShippedLayoutByteForByte) {
 
     // Read back the way the launcher reads it.
     const tarnwick::EnglishTexts texts;
-    NoLog log;
+    t::MemoryLog log;
     tarnwick::InstallationPackage package(files, texts);
     ASSERT_TRUE(package.ReadSectionTable(output, log));
     EXPECT_EQ(package.start(), 466944u);
-    const Data wanted[] = {archive, verify, t::Bytes().counted(criteria)};
+    const Data wanted[] = {archive, verify, t::Build("c:" + criteria)};
     for (uint8_t id = 1; id <= 3; ++id) {
         Data data(size_t(package.Section(id).size));
         ASSERT_TRUE(package.Section(id).ReadData(files, data.data())) << int(id);

@@ -1,18 +1,14 @@
 // The packer's class-file walk over good, cut and mutated class files, and
-// the shipped package layout read back with the launcher's reader. Archives
-// byte for byte and every refusal are checked through the command line
-// (cases/tarnpack_cli.txt); compressed sections by a real JVM unpacking them
-// (tools/java/tests/installer_run_test.sh).
+// the limits of its tables. Packages and archives byte for byte and every
+// refusal are checked through the command line (cases/tarnpack_cli.txt);
+// compressed sections by a real JVM (tools/java/tests/installer_run_test.sh).
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "base/texts.h"
 #include "class_file.h"
-#include "host_files.h"
 #include "pack_error.h"
 #include "package/criteria_record.h"
-#include "package/installation_package.h"
 #include "package_writer.h"
 #include "tests/host/test_bytes.h"
 
@@ -75,45 +71,6 @@ TEST(TarnpackClassFileTest, MutatedClassesAreRefusedOrHandledSafely) {
         }
     }
     EXPECT_GT(accepted, 0);
-}
-
-// The setup executable as the launcher was first shipped: its image size,
-// section sizes and table bytes are fixed.
-TEST(TarnpackPackageTest, BuildsTheShippedLayoutByteForByte) {
-    const std::string criteria =
-        "vendor=sun:type=jre:version=1.2;vendor=sun:type=jre:version=1.1;vendor=sun:type=jdk:version=1.2;"
-        "vendor=sun:type=jdk:version=1.1;vendor=ibm:version=1.2;vendor=ibm:version=1.1;vendor=ibm:version=1.2;"
-        "vendor=microsoft:type=jview:version=1.1";
-    t::ScratchFolder folder;
-    const Data launcher = t::PeImage(0x1000, {0x29000, 0x5000, 0x2000, 0x41000});
-    Data archive = t::Pattern(3585985, 1), verify = t::Pattern(1709, 2);
-    for (Data* d : {&archive, &verify}) std::copy_n("\xCA\xFE\xBA\xBE", 4, d->begin());
-    ASSERT_EQ(launcher.size(), 466944u);
-    HostFiles files;
-    const std::string output = folder.Path("setup.exe");
-    const PackageSummary summary = WritePackage(files, {folder.Write("launcher.exe", launcher),
-        folder.Write("Install.class", archive), folder.Write("Verify.class", verify), criteria}, output);
-    EXPECT_EQ(summary.start, 466944u);
-    const Data written = t::ReadFile(output);
-    ASSERT_EQ(written.size(), summary.fileSize);
-    ASSERT_EQ(written.size(), 466944u + 43 + (2 + 13 + 3585985) + (2 + 12 + 1709) + (2 + 18 + 238));
-    EXPECT_TRUE(std::equal(launcher.begin(), launcher.end(), written.begin()));
-    EXPECT_EQ(Data(written.begin() + 466944, written.begin() + 466944 + 43),
-              t::Build("u32:3 u8:1 u32:0x36B7D0 u64:0x2B u8:2 u32:0x6BB u64:0x36B7FB u8:3 u32:0x102 u64:0x36BEB6"));
-
-    // Read back the way the launcher reads it.
-    const tarnwick::EnglishTexts texts;
-    t::MemoryLog log;
-    tarnwick::InstallationPackage package(files, texts);
-    ASSERT_TRUE(package.ReadSectionTable(output, log));
-    EXPECT_EQ(package.start(), 466944u);
-    const Data wanted[] = {archive, verify, t::Build("c:" + criteria)};
-    for (uint8_t id = 1; id <= 3; ++id) {
-        Data data(size_t(package.Section(id).size));
-        ASSERT_TRUE(package.Section(id).ReadData(files, data.data())) << int(id);
-        EXPECT_EQ(data, wanted[id - 1]) << int(id);
-    }
-    EXPECT_EQ(package.Section(3).name, "vm search criteria");
 }
 
 TEST(TarnpackPackageTest, TablesAndCriteriaRecordsHaveTheirLimits) {

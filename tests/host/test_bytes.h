@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
@@ -91,14 +90,6 @@ inline Data RichClass() {
     return Build(spec);
 }
 
-// `size` bytes of a fixed pattern, different for each seed.
-inline Data Pattern(size_t size, uint32_t seed) {
-    Data bytes(size);
-    uint32_t state = seed * 2654435761u + 1;
-    for (uint8_t& byte : bytes) byte = uint8_t((state = state * 1103515245u + 12345u) >> 16);
-    return bytes;
-}
-
 class MemoryLog final : public LogSink {
   public:
     bool IsOpen() const override { return true; }
@@ -123,8 +114,10 @@ class ScratchFolder {
 };
 
 inline Data ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Data(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    Data bytes(in ? size_t(in.tellg()) : 0);
+    in.seekg(0).read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+    return bytes;
 }
 
 }  // namespace tarnwick::test

@@ -35,7 +35,7 @@ inline Strings Split(const std::string& text, const std::string& separator) {
     Strings fields;
     for (size_t start = 0, end = 0; end != std::string::npos; start = end + separator.size()) {
         end = text.find(separator, start);
-        std::string field = text.substr(start, end == std::string::npos ? end : end - start);
+        std::string field = text.substr(start, end - start);  // to the end when there is no separator
         field.erase(0, field.find_first_not_of(' '));
         fields.push_back(Unescape(field.erase(field.find_last_not_of(' ') + 1)));
     }

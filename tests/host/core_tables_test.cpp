@@ -1,15 +1,13 @@
-// The launcher's pure functions, run over the case tables in cases/: each
-// table names a function below, which turns a case's inputs into text.
+// The launcher's pure functions over the tables in cases/: each table names
+// a function below, which turns a case's inputs into text.
 #include <iterator>
 #include <set>
 #include <sstream>
 
 #include "options/launcher_options.h"
-#include "base/log_format.h"
 #include "base/path_rules.h"
 #include "javacommand/java_command.h"
 #include "jvmsearch/verify_output.h"
-#include "jvmsearch/jvm_criterion.h"
 #include "jvmsearch/jvm_search.h"
 #include "package/criteria_record.h"
 #include "package/installation_package.h"
@@ -25,6 +23,7 @@ namespace tarnwick {
 namespace {
 
 using test::Strings;
+using In = const Strings&;
 
 // Stands in for the ANSI code page: ASCII through, everything else '?'.
 std::string Narrow(const std::u16string& text) {
@@ -57,9 +56,7 @@ JvmDescriptor Jvm(Strings f) {
 // The file built from in[2] at `at`, and a log that traces when in[0] is "logall".
 const EnglishTexts kTexts;
 struct Reading {
-    Reading(const Strings& in, const std::string& at) {
-        files.Add(at, test::Build(in[2])), log.SetTracing(in[0] == "logall");
-    }
+    Reading(In in, const std::string& at) { files.Add(at, test::Build(in[2])), log.SetTracing(in[0] == "logall"); }
     MemoryFiles files;
     test::MemoryLog log;
 };
@@ -67,8 +64,7 @@ struct Reading {
 // "vendor/version/type" per criterion, ';' between criteria, groups in ().
 std::string Describe(const std::vector<JvmCriterion>& criteria) {
     std::string text;
-    for (const JvmCriterion& c : criteria)
-        text += (text.empty() ? "" : ";") + c.vendor + "/" + c.version + "/" + c.type;
+    for (const auto& c : criteria) text += (text.empty() ? "" : ";") + c.vendor + "/" + c.version + "/" + c.type;
     return text;
 }
 
@@ -111,7 +107,6 @@ std::string ReadBigEndian(const std::string& hex, const std::string& widths) {
     return test::Join(out, " ");
 }
 
-using In = const Strings&;
 const std::map<std::string, test::CaseFunction> kFunctions = {
     {"ResolveOptionPath", [](In in) -> Strings {
          const std::string got = ResolveOptionPath(in[0], in[1]);
@@ -145,7 +140,7 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
      }},
     {"ParseCriterionTerm", [](In in) -> Strings {
          JvmCriterion c;
-         c.vendor = "ibm";
+         c.vendor = "ibm";  // what a term does not name stays
          return {YesNo(c.ParseCriterionTerm(in[0])), Describe({c})};
      }},
     {"SameJvm", [](In in) -> Strings {
@@ -162,12 +157,12 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
          return {got, test::Join(asked, ";")};
      }},
     {"ReadVerifyOutput", [](In in) -> Strings {
-         const VerifyReport r = ReadVerifyOutput(in[0]);
-         return {"[" + r.version + "]", "[" + r.vendor + "]"};
+         const auto [version, vendor] = ReadVerifyOutput(in[0]);
+         return {"[" + version + "]", "[" + vendor + "]"};
      }},
     {"SplitClassLocation", [](In in) -> Strings {
-         const ClassToRun c = SplitClassLocation(in[0]);
-         return {c.folder, c.name};
+         const auto [folder, name] = SplitClassLocation(in[0]);
+         return {folder, name};
      }},
     {"FormatText", [](In in) -> Strings {
          std::vector<FormatArg> a;
@@ -188,9 +183,8 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
      }},
     {"CenteredPosition", [](In in) -> Strings {
          const std::vector<int> w = Numbers(in[0]), p = Numbers(in[1]);
-         const ScreenRect window{w[0], w[1], w[2], w[3]};
          const ScreenRect parent = p.empty() ? ScreenRect{} : ScreenRect{p[0], p[1], p[2], p[3]};
-         const ScreenPoint at = CenteredPosition(window, p.empty() ? nullptr : &parent, 1024, 768);
+         const ScreenPoint at = CenteredPosition({w[0], w[1], w[2], w[3]}, p.empty() ? nullptr : &parent, 1024, 768);
          return {std::to_string(at.x) + " " + std::to_string(at.y)};
      }},
     {"ImageSize", [](In in) -> Strings { MemorySource s(test::Build(in[0])); return {std::to_string(ImageSize(s))}; }},

@@ -41,9 +41,8 @@ class FakeMachine final : public Machine {
 
     bool ReadRegistryString(const std::string& key, const std::string& valueName, std::string* value) override {
         asked["registry"].push_back(key);
-        const bool found = registry.count(key + "|" + valueName);
-        if (found) *value = registry[key + "|" + valueName];
-        return found;
+        if (registry.count(key + "|" + valueName)) *value = registry[key + "|" + valueName];
+        return registry.count(key + "|" + valueName) != 0;
     }
     bool FileExists(const std::string& path) override {
         asked["exists"].push_back(path);
@@ -64,8 +63,7 @@ class FakeMachine final : public Machine {
         return !entries->empty();
     }
     bool IdentifyFolder(const std::string& folder, FolderIdentity* identity) override {
-        identity->volume = 1;
-        identity->index = std::hash<std::string>()(aliases.count(folder) ? aliases[folder] : folder);
+        *identity = {1, std::hash<std::string>()(aliases.count(folder) ? aliases[folder] : folder)};
         return true;
     }
     std::string PathVariable() override { return asked["PATH"].push_back("PATH"), path; }

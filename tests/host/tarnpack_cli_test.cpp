@@ -1,7 +1,6 @@
-// Runs the real tarnpack over the cases in cases/tarnpack_cli.txt, one after
-// the other in one folder: a refusal is one line on stderr and a non-zero
-// exit, and leaves no output (nor its temporary file) behind, or an
-// earlier output unchanged.
+// The real tarnpack over cases/tarnpack_cli.txt, in order, in one folder: a
+// refusal is one line on stderr and a non-zero exit, and leaves no output
+// (nor its temporary file) behind, or an earlier output unchanged.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -33,7 +32,8 @@ TEST(TarnpackCliTest, Cases) {
         if (c.in[0] == "file") folder.Write(c.in[1], bytes);
         if (c.in[0] == "same") {  // the first 16 bytes that differ
             const std::string got = Contents(folder.Path(c.in[1])), want(bytes.begin(), bytes.end());
-            const size_t at = size_t(std::mismatch(got.begin(), got.end(), want.begin(), want.end()).first - got.begin());
+            const size_t at = size_t(std::mismatch(got.begin(), got.end(), want.begin(), want.end()).first -
+                                     got.begin());
             EXPECT_EQ(got.substr(at, 16), want.substr(at, 16)) << "at " << at << " of " << got.size();
         }
         if (c.in[0] != "run") return;

@@ -76,12 +76,6 @@ inline Data PeImage(uint32_t firstRawData, std::vector<uint32_t> rawSizes) {
     return Build(spec + " to:" + std::to_string(firstRawData));
 }
 
-// A class `name` extending Object, with no members.
-inline Data MinimalClass(const std::string& name) {
-    return Build("x:CAFEBABE u32:52 u16:5 u8:7 u16:2 u8:1 c:" + name +
-                 " u8:7 u16:4 u8:1 c:java/lang/Object u16:0x21 u16:1 u16:3 fill:8:0");
-}
-
 // The class in cases/rich_class.txt, with every kind of constant and member.
 inline Data RichClass() {
     std::ifstream in(std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/')) + "/cases/rich_class.txt");
@@ -90,27 +84,22 @@ inline Data RichClass() {
     return Build(spec);
 }
 
-class MemoryLog final : public LogSink {
-  public:
+struct MemoryLog final : LogSink {
     bool IsOpen() const override { return true; }
     void WriteLine(std::string_view line) override { text.append(line); }
     std::string text;
 };
 
 // A fresh folder below the system's temporary folder, removed at the end.
-class ScratchFolder {
-  public:
-    ScratchFolder() : root_(mkdtemp(tmpl_.data()) ? tmpl_ : throw std::runtime_error("cannot make " + tmpl_)) {}
-    ~ScratchFolder() { std::filesystem::remove_all(root_); }
-    std::string Path(const std::string& name) const { return root_ + "/" + name; }
+struct ScratchFolder {
+    std::string root = std::filesystem::temp_directory_path().string() + "/tarnwick-test-XXXXXX";
+    ScratchFolder() { if (!mkdtemp(root.data())) throw std::runtime_error("cannot make " + root); }
+    ~ScratchFolder() { std::filesystem::remove_all(root); }
+    std::string Path(const std::string& name) const { return root + "/" + name; }
     std::string Write(const std::string& name, const Data& bytes) const {
-        std::ofstream(Path(name), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        std::ofstream(Path(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         return Path(name);
     }
-
-  private:
-    std::string tmpl_ = std::filesystem::temp_directory_path().string() + "/tarnwick-test-XXXXXX", root_;
 };
 
 inline Data ReadFile(const std::string& path) {

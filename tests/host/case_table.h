@@ -5,7 +5,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-
 #include <fstream>
 #include <functional>
 #include <map>

@@ -3,7 +3,6 @@
 #include <iterator>
 #include <set>
 #include <sstream>
-
 #include "options/launcher_options.h"
 #include "base/path_rules.h"
 #include "javacommand/java_command.h"
@@ -152,9 +151,8 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
      }},
     {"ComposeJdkClassPath", [](In in) -> Strings { return {ComposeJdkClassPath(in[0], Files(in[0], in[1]))}; }},
     {"ComposeJreClassPath", [](In in) -> Strings {
-         Strings asked;
-         const std::string got = ComposeJreClassPath(in[0], Files(in[0], in[1], &asked));
-         return {got, test::Join(asked, ";")};
+         Strings asked;  // a braced list runs left to right: the probes are in before they are joined
+         return {ComposeJreClassPath(in[0], Files(in[0], in[1], &asked)), test::Join(asked, ";")};
      }},
     {"ReadVerifyOutput", [](In in) -> Strings {
          const auto [version, vendor] = ReadVerifyOutput(in[0]);

@@ -8,7 +8,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
 #include "jvmsearch/machine.h"
 
 namespace tarnwick::test {

@@ -1,7 +1,6 @@
 // The JVM search on a scripted machine, run from the scenarios in
 // cases/jvm_search.txt (the verbs are described there).
 #include "jvmsearch/jvm_search.h"
-
 #include "tests/host/case_table.h"
 #include "tests/host/fake_machine.h"
 #include "tests/host/test_bytes.h"

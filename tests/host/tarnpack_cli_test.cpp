@@ -3,9 +3,7 @@
 // (nor its temporary file) behind, or an earlier output unchanged.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-
 #include <filesystem>
-
 #include "output_file.h"
 #include "tests/host/case_table.h"
 #include "tests/host/test_bytes.h"
@@ -16,9 +14,8 @@ namespace {
 namespace t = tarnwick::test;
 
 std::string Contents(const std::string& path) {
-    if (!std::filesystem::exists(path)) return "(none)";
-    const t::Data bytes = t::ReadFile(path);
-    return std::string(bytes.begin(), bytes.end());
+    const t::Data bytes = std::filesystem::exists(path) ? t::ReadFile(path) : t::Build("t:(none)");
+    return {bytes.begin(), bytes.end()};
 }
 
 TEST(TarnpackCliTest, Cases) {

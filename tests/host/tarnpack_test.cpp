@@ -3,9 +3,7 @@
 // refusal are checked through the command line (cases/tarnpack_cli.txt);
 // compressed sections by a real JVM (tools/java/tests/installer_run_test.sh).
 #include <gtest/gtest.h>
-
 #include <random>
-
 #include "class_file.h"
 #include "pack_error.h"
 #include "package/criteria_record.h"

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <stdlib.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -12,7 +11,6 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
-
 #include "base/log_sink.h"
 
 namespace tarnwick::test {

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-
 #include <fstream>
 #include <functional>
 #include <map>
@@ -35,7 +34,7 @@ inline Strings Split(const std::string& text, const std::string& separator) {
     Strings fields;
     for (size_t start = 0, end = 0; end != std::string::npos; start = end + separator.size()) {
         end = text.find(separator, start);
-        std::string field = text.substr(start, end == std::string::npos ? end : end - start);
+        std::string field = text.substr(start, end - start);  // to the end when there is no separator
         field.erase(0, field.find_first_not_of(' '));
         fields.push_back(Unescape(field.erase(field.find_last_not_of(' ') + 1)));
     }
@@ -51,40 +50,43 @@ inline std::string Join(const Strings& fields, const std::string& separator = " 
 struct Case {
     std::string table, where;  // where: "file:line: the line"
     Strings in, want;
+    std::string arg(size_t i) const { return i < in.size() ? in[i] : ""; }
 };
 
 // Every case of a file in cases/, in order.
 inline std::vector<Case> ReadCases(const std::string& file) {
-    const std::string here = __FILE__, path = here.substr(0, here.rfind('/')) + "/cases/" + file;
-    std::ifstream in(path);
-    EXPECT_TRUE(in.good()) << "cannot read " << path;
+    std::ifstream in(std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/')) + "/cases/" + file);
     std::vector<Case> cases;
     std::string table, line;
     for (int number = 1; std::getline(in, line); ++number) {
-        if (line.empty() || line[0] == '#' || line[0] == '[') {
-            if (!line.empty() && line[0] == '[') table = line.substr(1, line.find(']') - 1);
-            continue;
-        }
+        if (line[0] == '[') table = line.substr(1, line.find(']') - 1);
+        if (line.empty() || line[0] == '#' || line[0] == '[') continue;
         // A blank more, so that a line ending in " |" ends in an empty field.
         const size_t arrow = line.find(" =>");
         cases.push_back({table, file + ":" + std::to_string(number) + ": " + line,
                          Split(line.substr(0, arrow) + " ", " | "),
                          arrow == std::string::npos ? Strings{} : Split(line.substr(arrow + 3) + " ", " | ")});
     }
+    EXPECT_FALSE(cases.empty()) << "no cases in cases/" << file;
     return cases;
 }
 
-// Runs every case of the file through the function its table names; what
-// the function returns must be what the case wants.
+// Runs `step` over every case of the file, naming its line in failures.
+inline void ForEachCase(const std::string& file, const std::function<void(const Case&)>& step) {
+    for (const Case& c : ReadCases(file)) {
+        SCOPED_TRACE(c.where);
+        step(c);
+    }
+}
+
+// Runs every case through the function its table names; what the function
+// returns must be what the case wants.
 using CaseFunction = std::function<Strings(const Strings& in)>;
 inline void RunCases(const std::string& file, const std::map<std::string, CaseFunction>& functions) {
-    const std::vector<Case> cases = ReadCases(file);
-    EXPECT_FALSE(cases.empty()) << file;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.where);
+    ForEachCase(file, [&functions](const Case& c) {
         ASSERT_TRUE(functions.count(c.table)) << "no function for table " << c.table;
         EXPECT_EQ(Join(functions.at(c.table)(c.in)), Join(c.want));
-    }
+    });
 }
 
 }  // namespace tarnwick::test

@@ -8,7 +8,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
 #include "jvmsearch/machine.h"
 
 namespace tarnwick::test {
@@ -19,20 +18,16 @@ inline std::string Lower(std::string s) {
 }
 
 // "C:\a\b" -> "C:\a"; "C:\a" -> "C:\".
-inline std::string Parent(const std::string& path) {
-    const size_t slash = path.rfind('\\');
-    return slash == 2 ? path.substr(0, 3) : path.substr(0, slash);
-}
+inline std::string Parent(const std::string& p) { return p.substr(0, p.rfind('\\') == 2 ? 3 : p.rfind('\\')); }
 
 class FakeMachine final : public Machine {
   public:
     // A file, and every folder on the way to it.
     void AddFile(const std::string& path) {
         for (size_t slash = path.find('\\', 3);; slash = path.find('\\', slash + 1)) {
-            const std::string part = path.substr(0, slash);
-            if (files.insert(Lower(part)).second) paths.push_back(part);
+            if (files.insert(Lower(path.substr(0, slash))).second) paths.push_back(path.substr(0, slash));
             if (slash == std::string::npos) return;
-            folders.insert(part);
+            folders.insert(path.substr(0, slash));
         }
     }
     // A JVM whose verification prints this vendor URL and version.
@@ -45,9 +40,8 @@ class FakeMachine final : public Machine {
 
     bool ReadRegistryString(const std::string& key, const std::string& valueName, std::string* value) override {
         asked["registry"].push_back(key);
-        auto found = registry.find(key + "|" + valueName);
-        if (found != registry.end()) *value = found->second;
-        return found != registry.end();
+        if (registry.count(key + "|" + valueName)) *value = registry[key + "|" + valueName];
+        return registry.count(key + "|" + valueName) != 0;
     }
     bool FileExists(const std::string& path) override {
         asked["exists"].push_back(path);
@@ -68,14 +62,10 @@ class FakeMachine final : public Machine {
         return !entries->empty();
     }
     bool IdentifyFolder(const std::string& folder, FolderIdentity* identity) override {
-        identity->volume = 1;
-        identity->index = std::hash<std::string>()(aliases.count(folder) ? aliases[folder] : folder);
+        *identity = {1, std::hash<std::string>()(aliases.count(folder) ? aliases[folder] : folder)};
         return true;
     }
-    std::string PathVariable() override {
-        asked["PATH"].push_back("PATH");
-        return path;
-    }
+    std::string PathVariable() override { return asked["PATH"].push_back("PATH"), path; }
     std::string WindowsFolder() override { return "C:\\WINDOWS"; }
     std::string SystemFolder() override { return "C:\\WINDOWS\\system32"; }
     bool IsFixedDrive(const std::string& root) override { return fixedDrives.count(root) != 0; }
@@ -84,10 +74,9 @@ class FakeMachine final : public Machine {
         // The executable is the command line up to the first blank after it.
         const std::string exe = commandLine[0] == '"' ? commandLine.substr(1, commandLine.find('"', 1) - 1)
                                                       : commandLine.substr(0, commandLine.find(' '));
-        auto found = jvms.find(Lower(exe));
-        if (found == jvms.end()) return RunOutcome::NotStarted;
-        *output = found->second.second.substr(0, maxOutput);
-        return found->second.first;
+        if (!jvms.count(Lower(exe))) return RunOutcome::NotStarted;
+        *output = jvms[Lower(exe)].second.substr(0, maxOutput);
+        return jvms[Lower(exe)].first;
     }
 
     std::map<std::string, std::string> registry;  // "key|value" -> text

@@ -1,8 +1,6 @@
 // The JVM search on a scripted machine, run from the scenarios in
-// cases/jvm_search.txt: what is on the machine, what the search is asked,
-// and what it found, logged, asked of the machine and ran, in order.
+// cases/jvm_search.txt (the verbs are described there).
 #include "jvmsearch/jvm_search.h"
-
 #include "tests/host/case_table.h"
 #include "tests/host/fake_machine.h"
 #include "tests/host/test_bytes.h"
@@ -17,25 +15,23 @@ class Scenario {
     ~Scenario() { Check(); }
 
     void Line(const test::Case& c) {
-        const Strings& in = c.in;
-        const std::string& verb = in[0];
-        const std::string a = in.size() > 1 ? in[1] : "", b = in.size() > 2 ? in[2] : "";
-        const std::map<std::string, Machine::RunOutcome> outcomes = {
+        const std::string verb = c.arg(0), a = c.arg(1), b = c.arg(2);
+        static const std::map<std::string, Machine::RunOutcome> outcomes = {
             {"ended", Machine::RunOutcome::Ended}, {"timed out", Machine::RunOutcome::TimedOut},
             {"not started", Machine::RunOutcome::NotStarted}};
+        const Strings drives = test::Split(a, " ");
         if (verb == "key") machine_.registry[a + "|JavaHome"] = b;
         else if (verb == "file") machine_.AddFile(a);
-        else if (verb == "jvm") machine_.AddJvm(a, b, in[3]);
-        else if (verb == "answer") machine_.AddFile(a), machine_.jvms[test::Lower(a)] = {outcomes.at(b), in[3]};
+        else if (verb == "jvm") machine_.AddJvm(a, b, c.arg(3));
+        else if (verb == "answer") machine_.AddFile(a), machine_.jvms[test::Lower(a)] = {outcomes.at(b), c.arg(3)};
         else if (verb == "link") machine_.links.push_back({a, b});
         else if (verb == "alias") machine_.aliases[a] = b;
         else if (verb == "path") machine_.path = a;
-        else if (verb == "drives") machine_.fixedDrives.clear();
+        else if (verb == "drives") machine_.fixedDrives = {drives.begin(), drives.end()};
         else if (verb == "logall") log_.SetTracing(true);
         else if (verb == "log" || verb == "log-starts") want_[verb].resize(1), want_[verb][0] += c.want[0];
         else if (verb == "asks") want_[a].insert(want_[a].end(), c.want.begin(), c.want.end() - c.want[0].empty());
         else Act(c, verb, a);
-        if (verb == "drives") for (const std::string& d : test::Split(a, " ")) machine_.fixedDrives.insert(d);
     }
 
   private:
@@ -47,7 +43,7 @@ class Scenario {
         JvmSearch search(machine_, texts_, log_, "C:\\t\\Verify.class");
         JvmCriterion criterion;
         SearchResults list;
-        Strings found, lists[2];
+        Strings found = {"unknown line"}, lists[2];
         if (verb == "find" || verb == "find-again") {
             const JvmDescriptor d = search.FindJvm(a, verb == "find" ? 1 : 2);
             found = d.bin.empty() ? Strings{"none"} : Strings{d.bin, d.home, d.libs, d.type, d.vendor, d.version};
@@ -59,8 +55,6 @@ class Scenario {
             found = {test::Join(lists[0], ";"), test::Join(lists[1], ";")};
         } else if (verb == "fixed-drives") {
             found = {test::Join(search.ListFixedDrives(a), ";")};
-        } else {
-            ADD_FAILURE() << "unknown line";
         }
         EXPECT_EQ(test::Join(found), test::Join(c.want));
     }
@@ -68,11 +62,10 @@ class Scenario {
     void Check() {
         SCOPED_TRACE(action_);
         for (const auto& [what, want] : want_) {
-            if (what == "log") EXPECT_EQ(log_.text, want[0]);
-            else if (what == "log-starts") EXPECT_EQ(log_.text.substr(0, want[0].size()), want[0]);
-            else
-                EXPECT_EQ(test::Join(what == "runs" ? machine_.runs : machine_.asked[what], "\n"),
-                          test::Join(want, "\n")) << what;
+            const std::string got = what == "log" ? log_.text
+                                  : what == "log-starts" ? log_.text.substr(0, want[0].size())
+                                  : test::Join(what == "runs" ? machine_.runs : machine_.asked[what], "\n");
+            EXPECT_EQ(got, test::Join(want, "\n")) << what;
         }
         want_.clear(), machine_.asked.clear(), machine_.runs.clear(), log_.text.clear();
     }
@@ -87,11 +80,10 @@ class Scenario {
 TEST(JvmSearchTest, Scenarios) {
     std::unique_ptr<Scenario> scenario;
     std::string name = "-";
-    for (const test::Case& c : test::ReadCases("jvm_search.txt")) {
+    test::ForEachCase("jvm_search.txt", [&](const test::Case& c) {
         if (c.table != name) scenario.reset(), scenario = std::make_unique<Scenario>(), name = c.table;
-        SCOPED_TRACE(c.where);
         scenario->Line(c);
-    }
+    });
 }
 
 }  // namespace

@@ -1,12 +1,9 @@
-// Runs the real tarnpack over the cases in cases/tarnpack_cli.txt, one after
-// the other in one folder: a refusal is one line on stderr and a non-zero
-// exit, and leaves no output (nor its temporary file) behind, or an
-// earlier output unchanged.
+// The real tarnpack over cases/tarnpack_cli.txt, in order, in one folder: a
+// refusal is one line on stderr and a non-zero exit, and leaves no output
+// (nor its temporary file) behind, or an earlier output unchanged.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-
 #include <filesystem>
-
 #include "output_file.h"
 #include "tests/host/case_table.h"
 #include "tests/host/test_bytes.h"
@@ -17,30 +14,32 @@ namespace {
 namespace t = tarnwick::test;
 
 std::string Contents(const std::string& path) {
-    if (!std::filesystem::exists(path)) return "(none)";
-    const std::vector<uint8_t> bytes = t::ReadFile(path);
-    return std::string(bytes.begin(), bytes.end());
+    const t::Data bytes = std::filesystem::exists(path) ? t::ReadFile(path) : t::Build("t:(none)");
+    return {bytes.begin(), bytes.end()};
 }
 
 TEST(TarnpackCliTest, Cases) {
     t::ScratchFolder folder;
     // Sparse files of 4 GiB and two halves of it.
     for (auto [name, size] : {std::pair{"Huge.class", 1ull << 32}, {"huge.bin", 1ull << 32}, {"half1.bin", 1ull << 31},
-                              {"half2.bin", 1ull << 31}}) {
+                              {"half2.bin", 1ull << 31}})
         std::filesystem::resize_file(folder.Write(name, t::Build(name[0] == 'H' ? "x:CAFEBABE" : "")), size);
-    }
-    for (const t::Case& c : t::ReadCases("tarnpack_cli.txt")) {
-        SCOPED_TRACE(c.where);
-        const std::vector<uint8_t> bytes = t::Build(c.in.size() > 2 ? c.in[2] : "");
+    t::ForEachCase("tarnpack_cli.txt", [&folder](const t::Case& c) {
+        const t::Data bytes = c.in[0] == "run" ? t::Data() : t::Build(c.arg(2));
         if (c.in[0] == "file") folder.Write(c.in[1], bytes);
-        if (c.in[0] == "same") EXPECT_EQ(Contents(folder.Path(c.in[1])), std::string(bytes.begin(), bytes.end()));
-        if (c.in[0] != "run") continue;
+        if (c.in[0] == "same") {  // the first 16 bytes that differ
+            const std::string got = Contents(folder.Path(c.in[1])), want(bytes.begin(), bytes.end());
+            const size_t at = size_t(std::mismatch(got.begin(), got.end(), want.begin(), want.end()).first -
+                                     got.begin());
+            EXPECT_EQ(got.substr(at, 16), want.substr(at, 16)) << "at " << at << " of " << got.size();
+        }
+        if (c.in[0] != "run") return;
         std::string command = "cd '" + folder.Path("") + "' && '" TARNPACK_EXE "'", output = "none";
         for (size_t i = 1; i < c.in.size(); ++i) {
             // "<name": the contents of that file as the argument.
             const std::string& arg = c.in[i];
             if (!arg.empty()) command += " '" + (arg[0] == '<' ? Contents(folder.Path(arg.substr(1))) : arg) + "'";
-            if (c.in[i] == "-o" && i + 1 < c.in.size()) output = folder.Path(c.in[i + 1]);
+            if (arg == "-o" && i + 1 < c.in.size()) output = folder.Path(c.in[i + 1]);
         }
         const std::string earlier = Contents(output);
         const int raw = std::system((command + " >stdout 2>stderr").c_str());
@@ -60,7 +59,7 @@ TEST(TarnpackCliTest, Cases) {
             const bool absent = c.want[i][0] == '!';
             EXPECT_EQ(out.find(c.want[i].substr(absent)) == std::string::npos, absent) << c.want[i] << "\n" << out;
         }
-    }
+    });
 }
 
 }  // namespace

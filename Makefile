@@ -3,7 +3,7 @@
 BUILD ?= build
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build test demo fuzz bench clean
+.PHONY: all deps configure build test demo fuzz bench mutants clean
 
 all: build
 
@@ -29,6 +29,12 @@ bench: build
 
 fuzz: build
 	./scripts/fuzz.sh $(BUILD) $(FUZZ_SECONDS)
+
+# Proves the tests bite: each fault of tests/mutants/mutants.txt must fail
+# the suite. MUTANTS=ids runs only those; TREE=gitref measures that commit's
+# suite against the same faults.
+mutants: build
+	tests/mutants/run.sh $(BUILD) $(if $(TREE),--tree $(TREE)) $(MUTANTS)
 
 clean:
 	rm -rf $(BUILD)

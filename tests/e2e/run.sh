@@ -31,7 +31,7 @@ set -u
 export LC_ALL=C
 scenarios=$1 windows=$2 tarnpack=$3 classes=$4 shots=$5
 launcher="$windows/launcher.exe" stand_in="$windows/stand_in_jvm.exe"
-CRLF=$'\r\n' NL=$'\n' TAB=$'\t' PASSES=0 FAILURES=0
+CRLF=$'\r\n' NL=$'\n' TAB=$'\t' PASSES=0 FAILURES=0 registry_used=1
 wine_out() { LC_ALL=C.UTF-8 tw_wine cmd /c "echo $1" 2>/dev/null | tr -d '\r'; }
 TEMP=$(wine_out %TEMP%) WINDIR=$(wine_out %windir%) PROFILE=$(wine_out %USERPROFILE%)
 export -n TEMP
@@ -101,7 +101,9 @@ clean_machine() {
     find "$WINEPREFIX/drive_c" -path "$hw" -prune -o \( -iname java.exe -o -iname jre.exe \) -type f -print0 | xargs -0 rm -f
     rm -rf "$WINEPREFIX/drive_c/Program Files/JavaSoft" "$hw/jview.exe" "$hw/jvm.properties" "$(host "$PROFILE")/TarnwickSample"
     rm -f "$(host "$TEMP")"/{twlog.txt,Verify.class,Installer.class,Bundled.class,jvm-setup.exe}
-    reg_delete 'Software\JavaSoft'
+    # Each start of Wine costs a second; the keys go only where a scenario set some.
+    [ "$registry_used" = 0 ] || reg_delete 'Software\JavaSoft'
+    registry_used=0
     unmap_drive d
 }
 
@@ -127,14 +129,14 @@ directive() {
              printf 'version=%s\r\nvendor.url=%s\r\nmode=%s\r\n%s' "${2:-1.2.2}" "${3:-http://java.sun.com/}" \
                  "${4:-normal}" "${5:+$5$CRLF}" >"$(dirname "$f")/jvm.properties" ;;
         touch) for f; do mkdir -p "$(dirname "$(host "$f")")"; touch "$(host "$f")"; done ;;
-        reg) reg_set_java_home "$1" "$2" ;;
+        reg) reg_set_java_home "$1" "$2"; registry_used=1 ;;
         drive) f=$(dirname "$WINEPREFIX")/$2; rm -rf "$f"; map_fixed_drive "$1" "$f" ;;
         link) mkdir -p "$(dirname "$(host "$1")")"; ln -sfn "$2" "$(host "$1")" ;;
         opener) cp -f "$stand_in" "$run_host/opener.exe"
                 tw_wine reg add 'HKCR\https\shell\open\command' /ve /d "\"$DIR\\opener.exe\" \"%1\"" /f >/dev/null 2>&1 ;;
         bridge) VENDOR=$(host_jvm_property "$classes" java.vendor.url)
                 for f in sun microsoft ibm; do [[ "$VENDOR" == *$f* ]] && { VENDOR=$f; break; }; done
-                VERSION=$(criterion_version "$(host_jvm_property "$classes" java.version)")
+                VERSION=$(criterion_version "$(host_jvm_property "$classes" java.version)") registry_used=1
                 install_jvm_bridge "$windows/tools/jvm_bridge/jvm_bridge.exe" "$VERSION" ;;
         # Japanese Windows draws "MS Sans Serif" in its UI font: Wine's is
         # set aside and IPA Gothic stands in for it.

@@ -42,13 +42,10 @@ add_executable(tarnwick_wine_tests
     tests/wine/extraction_test.cpp
     tests/wine/run_process_test.cpp
     tests/wine/translations_test.cpp
-    tests/wine/window_test.cpp
     tests/wine/windows_machine_test.cpp
     tests/wine/wine_test_main.cpp
     src/resources/launcher.rc
-    tests/wine/translation_sources.rc
 )
-set_source_files_properties(tests/wine/translation_sources.rc PROPERTIES OBJECT_DEPENDS "${TARNWICK_RESOURCE_PARTS}")
 target_include_directories(tarnwick_wine_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(tarnwick_wine_tests PRIVATE tarnwick_win gtest)
 target_link_options(tarnwick_wine_tests PRIVATE ${TARNWICK_STATIC_LINK})

@@ -19,6 +19,11 @@ inline std::string TempFolder() {  // ends in a backslash
     char path[MAX_PATH + 1] = {};
     return std::string(path, ::GetTempPathA(MAX_PATH, path));
 }
+inline std::string Letters(size_t count) {  // "abc...zabc..."
+    std::string text;
+    while (text.size() < count) text += static_cast<char>('a' + text.size() % 26);
+    return text;
+}
 inline std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 inline bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 inline std::string ReadWholeFile(const std::string& path) {  // empty when unreadable

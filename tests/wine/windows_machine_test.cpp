@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "tests/wine/wine_test_util.h"
 
@@ -70,7 +71,8 @@ TEST(WindowsMachine, ListsEntriesAndIdentifiesFolders) {
 }
 
 // The child's output is read to the end and kept up to the size given; a
-// child that never ends, quiet or printing for ever, is ended at the limit.
+// child that never ends, quiet or printing for ever, is ended at the limit;
+// no run leaves a handle open.
 TEST(WindowsMachine, RunCapturingOutput) {
     const std::string self = Quoted(OwnExePath()) + " --child ", outcomes[] = {"NotStarted", "Ended", "TimedOut"};
     const struct { std::string command; DWORD limitMs; size_t kept; std::string outcome, output; } cases[] = {
@@ -80,6 +82,14 @@ TEST(WindowsMachine, RunCapturingOutput) {
         {self + "pid sleep 60000", 2000, 100, "TimedOut", "<the id of a process that has ended>"},
         {Quoted(TempFolder() + "tw_missing.exe"), 20000, 100, "NotStarted", ""},
         {"", 20000, 100, "NotStarted", ""}};
+    // Wine counts no handles: the first free handle values tell a leak.
+    const auto freeHandles = [] {
+        std::vector<HANDLE> events(32);
+        for (HANDLE& e : events) e = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        for (HANDLE e : events) ::CloseHandle(e);
+        return events;
+    };
+    const std::vector<HANDLE> before = freeHandles();
     for (const auto& c : cases) {
         std::string output = "stale";
         const DWORD start = ::GetTickCount();
@@ -96,6 +106,7 @@ TEST(WindowsMachine, RunCapturingOutput) {
             EXPECT_TRUE(output == c.output) << c.command << ": " << output.size() << " bytes '" << output.substr(0, 40);
         }
     }
+    EXPECT_TRUE(freeHandles() == before) << "the runs left handles open";
 }
 
 }  // namespace

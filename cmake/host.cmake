@@ -48,21 +48,24 @@ endif()
 # Windows-side targets are built once more for x86_64 and run under wine64.
 set(WINE_HARNESS ${CMAKE_SOURCE_DIR}/tests/wine/harness.sh)
 execute_process(COMMAND ${WINE_HARNESS} world OUTPUT_VARIABLE TARNWICK_WORLD OUTPUT_STRIP_TRAILING_WHITESPACE)
-# The shipped build, cross-compiled into windows/ below this folder. Only the
-# fault runs of tests/mutants leave it out, where it is not what runs.
-option(TARNWICK_SHIPPED_BUILD "Build and check the shipped i686 launcher (the x64 world runs another build)" ON)
-set(WINDOWS_BUILD_DIR ${CMAKE_BINARY_DIR}/windows)
-if(TARNWICK_SHIPPED_BUILD OR NOT TARNWICK_WORLD STREQUAL "x64")
-    ExternalProject_Add(windows_build
+# A cross build of the Windows-side targets into FOLDER below this one.
+function(add_windows_build name folder toolchain)
+    ExternalProject_Add(${name}
         SOURCE_DIR ${CMAKE_SOURCE_DIR}
-        BINARY_DIR ${WINDOWS_BUILD_DIR}
-        CMAKE_ARGS
-            -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686.cmake
-            -DCMAKE_BUILD_TYPE=Release
+        BINARY_DIR ${folder}
+        CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/${toolchain} -DCMAKE_BUILD_TYPE=Release
         INSTALL_COMMAND ""
         BUILD_ALWAYS ON
         USES_TERMINAL_BUILD ON
     )
+endfunction()
+
+# The shipped build, in windows/. Only the fault runs of tests/mutants leave
+# it out, in the x64 world, where it is not what runs.
+option(TARNWICK_SHIPPED_BUILD "Build and check the shipped i686 launcher (the x64 world runs another build)" ON)
+set(WINDOWS_BUILD_DIR ${CMAKE_BINARY_DIR}/windows)
+if(TARNWICK_SHIPPED_BUILD OR NOT TARNWICK_WORLD STREQUAL "x64")
+    add_windows_build(windows_build ${WINDOWS_BUILD_DIR} mingw-i686.cmake)
     add_test(NAME windows.imports
              COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${WINDOWS_BUILD_DIR}/launcher.exe
                      $<TARGET_FILE:tarnpack>)
@@ -70,16 +73,7 @@ endif()
 if(TARNWICK_WORLD STREQUAL "x64")
     message(STATUS "Test world x64: the shipped i686 launcher is built and inspected, not run")
     set(WINDOWS_TEST_DIR ${CMAKE_BINARY_DIR}/windows-x64)
-    ExternalProject_Add(windows_x64_build
-        SOURCE_DIR ${CMAKE_SOURCE_DIR}
-        BINARY_DIR ${WINDOWS_TEST_DIR}
-        CMAKE_ARGS
-            -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-x86_64.cmake
-            -DCMAKE_BUILD_TYPE=Release
-        INSTALL_COMMAND ""
-        BUILD_ALWAYS ON
-        USES_TERMINAL_BUILD ON
-    )
+    add_windows_build(windows_x64_build ${WINDOWS_TEST_DIR} mingw-x86_64.cmake)
     # One sub-build at a time: each uses both cores.
     if(TARGET windows_build)
         add_dependencies(windows_x64_build windows_build)

@@ -6,21 +6,14 @@ tw_wine() { "$TARNWICK_WINE" "$@"; }
 
 # windows_build_dir BUILD: the Windows programs of this world (the x64 world
 # runs the x86_64 build of the same sources).
-windows_build_dir() {
-    if [ "$TARNWICK_WORLD" = x64 ]; then echo "$1/windows-x64"; else echo "$1/windows"; fi
-}
+windows_build_dir() { if [ "$TARNWICK_WORLD" = x64 ]; then echo "$1/windows-x64"; else echo "$1/windows"; fi; }
 
 # reg_set_java_home KEY VALUE: the value JavaHome of HKLM\KEY in the view the
 # launcher reads.
-reg_set_java_home() {
-    tw_wine reg add "HKLM\\$1" /v JavaHome /d "$2" /f "$TARNWICK_REG_VIEW" >/dev/null 2>&1
-}
+reg_set_java_home() { tw_wine reg add "HKLM\\$1" /v JavaHome /d "$2" /f "$TARNWICK_REG_VIEW" >/dev/null 2>&1; }
 
 # reg_delete KEY: HKLM\KEY and all below it; a missing key is no error.
-reg_delete() {
-    tw_wine reg delete "HKLM\\$1" /f "$TARNWICK_REG_VIEW" >/dev/null 2>&1
-    return 0
-}
+reg_delete() { tw_wine reg delete "HKLM\\$1" /f "$TARNWICK_REG_VIEW" >/dev/null 2>&1; return 0; }
 
 # map_fixed_drive LETTER HOSTFOLDER: Wine takes a dosdevices link to a local
 # folder for a fixed drive (GetDriveType sees it at once).
@@ -38,9 +31,7 @@ unmap_drive() { [ ! -L "$WINEPREFIX/dosdevices/${1,,}:" ] || rm -f "$WINEPREFIX/
 JVM_BRIDGE_HOME='J:\jvm'
 
 # host_jvm_property CLASSES_DIR NAME: what the host JVM reports for NAME.
-host_jvm_property() {
-    java -cp "$1" Verify | tr -d '\r' | awk -v key="$2 = " 'index($0, key) == 1 { print substr($0, length(key) + 1) }'
-}
+host_jvm_property() { java -cp "$1" Verify | tr -d '\r' | awk -v k="$2 = " 'index($0, k) == 1 { print substr($0, length(k) + 1) }'; }
 
 # criterion_version JAVA_VERSION: "17" of 17.0.15, "1.8" of 1.8.0_392 (no
 # second '.', so the registry key the search reads is named by exactly it).

@@ -1,13 +1,11 @@
 #!/bin/bash
-# Proves the test suite bites: applies each fault of mutants.txt, one at a
-# time, to a copy of the tracked tree, rebuilds incrementally and runs ctest.
-# Killed: the suite failed. Survived: it passed. Invalid: the fault did not
-# apply or did not build (not counted).
+# Proves the test suite bites: applies each fault of mutants.txt in turn to a
+# copy of the tracked tree (BUILD/mutants/src, built in BUILD/mutants/build),
+# rebuilds and runs ctest. Killed: the suite failed; survived: it passed;
+# invalid (not counted): the fault did not apply or build.
 #   tests/mutants/run.sh BUILD [--tree GITREF] [ids...]
-# The copy is BUILD/mutants/src, its build (and, through the harness, its Wine
-# prefix) BUILD/mutants/build. --tree copies the tracked files of another
-# commit, to measure an older suite; the list always comes from here. Given
-# ids run in the order given. MUTANTS_BASELINE=0 skips the unmutated run.
+# --tree copies another commit's files (the list comes from here); given ids
+# run in that order; MUTANTS_BASELINE=0 skips the run without a fault.
 set -u
 here=$(cd "$(dirname "$0")" && pwd) top=$(cd "$(dirname "$0")/../.." && pwd)
 [ $# -ge 1 ] || { echo "usage: $0 BUILD [--tree GITREF] [ids...]" >&2; exit 2; }
@@ -18,8 +16,7 @@ src=$work/src bld=$work/build export=$work/export log=$work/logs
 rm -rf "$export" && mkdir -p "$export" "$src" "$log"
 if [ -n "$ref" ]; then git -C "$top" archive "$ref" | tar -x -C "$export" || exit 1
 else (cd "$top" && git ls-files -z | xargs -0 cp --parents -t "$export") || exit 1; fi
-# Copied over only where it differs: unchanged files keep their times, so the
-# build stays incremental from one run to the next.
+# Copied only where it differs: the build stays incremental from run to run.
 (cd "$export" && find . -type f | sort) >"$work/files.new"
 (cd "$src" && find . -type f | sort) | comm -13 "$work/files.new" - | (cd "$src" && xargs -r rm -f)
 while read -r f; do
@@ -52,8 +49,7 @@ suite() {
 [ "${MUTANTS_BASELINE:-1}" = 0 ] || suite "$log/baseline.txt" ||
     { echo "mutants: the suite fails without a mutant: $(failed_test "$log/baseline.txt")" >&2; exit 1; }
 
-# mutants.txt: blocks of "key: value" lines (id, file, from, to, why); several
-# from/to lines are one text of several lines; an empty "to:" deletes.
+# mutants.txt: blocks of "key: value" lines (see its head).
 declare -A file from to
 order=()
 while IFS= read -r line || [ -n "$line" ]; do

@@ -9,10 +9,8 @@
 #                                 into C:\tarnwick\bin and run there
 #   harness.sh env STATE          the environment, for a shell to eval
 #
-# wow64: the i686 launcher under WOW64, as on Windows 10/11. x64: the kernel
-# runs no 32-bit programs (Debian's 32-bit Wine loader fails with "Exec format
-# error"), or TARNWICK_FORCE_X64=1: the Windows-side targets are built for
-# x86_64 and run under wine64.
+# wow64: the i686 launcher under WOW64, as on Windows 10/11. x64 (no 32-bit
+# programs here, or TARNWICK_FORCE_X64=1): an x86_64 build under wine64.
 set -u
 
 # Whether the kernel runs a 32-bit program is asked by running one: a static
@@ -67,7 +65,6 @@ unset LANGUAGE LC_MESSAGES
 [ -f "$state/display" ] && export DISPLAY=":$(cat "$state/display")"
 
 wine_() { "$TARNWICK_WINE" "$@"; }
-
 start_xvfb() {
     [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null && return 0
     local n

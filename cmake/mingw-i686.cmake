@@ -1,13 +1,4 @@
-# Cross-compiles for 32-bit Windows with Debian's MinGW-w64 (posix thread model,
-# so std::thread works in the Windows-side tests).
-set(CMAKE_SYSTEM_NAME Windows)
+# The shipped launcher: 32-bit Windows.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TOOL_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${TOOL_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOL_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${TOOL_PREFIX}-windres)
-set(CMAKE_OBJDUMP ${TOOL_PREFIX}-objdump)
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOL_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

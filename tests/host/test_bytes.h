@@ -1,4 +1,4 @@
-// Test inputs made from scratch: bytes from a spec (PE images, packages,
+// Test inputs made from scratch: bytes from a recipe (PE images, packages,
 // class files); a log that keeps its lines; a scratch folder for files.
 #pragma once
 
@@ -18,15 +18,15 @@ namespace tarnwick::test {
 using Data = std::vector<uint8_t>;
 inline Data PeImage(uint32_t firstRawData = 0x400, std::vector<uint32_t> rawSizes = {0x200});
 
-// Bytes from a spec of blank-separated tokens: "pe" (a PE image whose raw
+// Bytes from a recipe of blank-separated tokens: "pe" (a PE image whose raw
 // sections end at 0x600) or "pe:SIZE,..." (raw sections from 0x400);
 // "u8:N" .. "u64:N" big-endian, "le16:N" "le32:N" little-endian; "c:text"
 // counted; "t:text"; "x:HEX"; "fill:N:V"; and on what is there so far
 // "set:AT:V", "cut:N" and "to:N" (zeros up to size N).
-inline Data Build(const std::string& spec) {
+inline Data Build(const std::string& recipe) {
     static const std::regex integer("u(8|16|32|64)|le(16|32)");
     Data b;
-    std::istringstream tokens(spec);
+    std::istringstream tokens(recipe);
     for (std::string token; tokens >> token;) {
         const size_t colon = token.find(':');
         const std::string kind = token.substr(0, colon), value = colon == token.npos ? "" : token.substr(colon + 1);
@@ -54,7 +54,7 @@ inline Data Build(const std::string& spec) {
         } else if (kind == "cut" || kind == "to") {
             if (kind == "cut" || b.size() < n(false)) b.resize(n(false));
         } else {
-            throw std::invalid_argument("unknown byte spec token " + token);
+            throw std::invalid_argument("unknown byte recipe token " + token);
         }
         b.insert(b.end(), more.begin(), more.end());
     }
@@ -65,21 +65,21 @@ inline Data Build(const std::string& spec) {
 // the place where a package begins. Padded to that size.
 inline Data PeImage(uint32_t firstRawData, std::vector<uint32_t> rawSizes) {
     // COFF header: machine, section count, ..., optional header size 0xE0.
-    std::string spec = "t:MZ to:0x3C le32:0x40 t:PE u16:0 le16:0x14C le16:" + std::to_string(rawSizes.size()) +
+    std::string recipe = "t:MZ to:0x3C le32:0x40 t:PE u16:0 le16:0x14C le16:" + std::to_string(rawSizes.size()) +
                        " fill:12:0 le16:0xE0 le16:0x102 fill:0xE0:0";
     for (uint32_t size : rawSizes) {  // name, 8 unused bytes, raw size and pointer, 16 unused
-        spec += " t:.sect fill:11:0 le32:" + std::to_string(size) + " le32:" + std::to_string(firstRawData);
-        spec += " fill:16:0", firstRawData += size;
+        recipe += " t:.sect fill:11:0 le32:" + std::to_string(size) + " le32:" + std::to_string(firstRawData);
+        recipe += " fill:16:0", firstRawData += size;
     }
-    return Build(spec + " to:" + std::to_string(firstRawData));
+    return Build(recipe + " to:" + std::to_string(firstRawData));
 }
 
 // The class in cases/rich_class.txt, with every kind of constant and member.
 inline Data RichClass() {
     std::ifstream in(std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/')) + "/cases/rich_class.txt");
-    std::string spec;
-    for (std::string line; std::getline(in, line);) spec += line[0] == '#' ? "" : line + " ";
-    return Build(spec);
+    std::string recipe;
+    for (std::string line; std::getline(in, line);) recipe += line[0] == '#' ? "" : line + " ";
+    return Build(recipe);
 }
 
 struct MemoryLog final : LogSink {

@@ -32,8 +32,15 @@ export LC_ALL=C
 scenarios=$1 windows=$2 tarnpack=$3 classes=$4 shots=$5
 launcher="$windows/launcher.exe" stand_in="$windows/stand_in_jvm.exe"
 CRLF=$'\r\n' NL=$'\n' TAB=$'\t' PASSES=0 FAILURES=0 registry_used=1
-wine_out() { LC_ALL=C.UTF-8 tw_wine cmd /c "echo $1" 2>/dev/null | tr -d '\r'; }
-TEMP=$(wine_out %TEMP%) WINDIR=$(wine_out %windir%) PROFILE=$(wine_out %USERPROFILE%)
+# The prefix's folders, asked once. A Wine start can fail now and then ("Internal
+# error" while the last group's wineserver winds down): ask again, and stop
+# the group loudly rather than run it on wrong paths.
+for _ in 1 2 3 4 5; do
+    IFS='|' read -r TEMP WINDIR PROFILE < <(LC_ALL=C.UTF-8 tw_wine cmd /c 'echo %TEMP%^|%windir%^|%USERPROFILE%' 2>/dev/null | tr -d '\r')
+    [[ "$TEMP|$WINDIR|$PROFILE" =~ ^[A-Z]:\\[^|]*\|[A-Z]:\\[^|]*\|[A-Z]:\\[^|]*$ ]] && break
+    TEMP="" && sleep 2
+done
+[ -n "$TEMP" ] || { echo "FAIL: Wine did not report its folders (TEMP, windir, USERPROFILE)"; exit 1; }
 export -n TEMP
 IMAGE=$(stat -c %s "$launcher")
 

@@ -24,6 +24,7 @@ target_include_directories(tarnwick_host_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(tarnwick_host_tests PRIVATE tarnwick_core gtest_main)
 target_compile_options(tarnwick_host_tests PRIVATE ${TARNWICK_WARNINGS})
 add_test(NAME host.unit COMMAND tarnwick_host_tests)
+add_test(NAME mutants.list COMMAND ${CMAKE_SOURCE_DIR}/tests/mutants/run.sh --check)
 add_test(NAME layers.includes COMMAND ${CMAKE_SOURCE_DIR}/tests/layers/layers_test.sh ${CMAKE_SOURCE_DIR}/src)
 
 # Fuzz targets: libFuzzer with clang; a short run over the seeds is a test,

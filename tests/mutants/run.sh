@@ -3,11 +3,32 @@
 # copy of the tracked tree (BUILD/mutants/src, built in BUILD/mutants/build),
 # rebuilds and runs ctest. Killed: the suite failed; survived: it passed;
 # invalid (not counted): the fault did not apply or build.
-#   tests/mutants/run.sh BUILD [--tree GITREF] [ids...]
+#   tests/mutants/run.sh BUILD [--tree GITREF] [ids...] | --check
 # --tree copies another commit's files (the list comes from here); given ids
 # run in that order; MUTANTS_BASELINE=0 skips the run without a fault.
 set -u
 here=$(cd "$(dirname "$0")" && pwd) top=$(cd "$(dirname "$0")/../.." && pwd)
+# mutants.txt: blocks of "key: value" lines (see its head).
+declare -A file from to
+order=()
+while IFS= read -r line || [ -n "$line" ]; do
+    case "$line" in
+        id:*) id=${line#id: } order+=("${line#id: }") ;;
+        file:*) file[$id]=${line#file: } ;;
+        from:*) from[$id]=${from[$id]+${from[$id]}$'\n'}${line#from: } ;;
+        to:*) value=${line#to:} to[$id]=${to[$id]+${to[$id]}$'\n'}${value# } ;;
+    esac
+done <"$here/mutants.txt"
+# --check: only that every fault still applies to this tree (a test does it).
+if [ "${1:-}" = --check ]; then
+    bad=0
+    for id in "${order[@]}"; do
+        FROM=${from[$id]} perl -0777 -ne 'my $n = () = /\Q$ENV{FROM}\E/g; exit($n != 1)' "$top/${file[$id]}" 2>/dev/null ||
+            { echo "mutant $id: its text is not found exactly once in ${file[$id]}"; bad=1; }
+    done
+    echo "${#order[@]} mutants checked"
+    exit $bad
+fi
 [ $# -ge 1 ] || { echo "usage: $0 BUILD [--tree GITREF] [ids...]" >&2; exit 2; }
 work=$(realpath -m "$1")/mutants ref=
 shift
@@ -49,17 +70,6 @@ suite() {
 [ "${MUTANTS_BASELINE:-1}" = 0 ] || suite "$log/baseline.txt" ||
     { echo "mutants: the suite fails without a mutant: $(failed_test "$log/baseline.txt")" >&2; exit 1; }
 
-# mutants.txt: blocks of "key: value" lines (see its head).
-declare -A file from to
-order=()
-while IFS= read -r line || [ -n "$line" ]; do
-    case "$line" in
-        id:*) id=${line#id: } order+=("${line#id: }") ;;
-        file:*) file[$id]=${line#file: } ;;
-        from:*) from[$id]=${from[$id]+${from[$id]}$'\n'}${line#from: } ;;
-        to:*) value=${line#to:} to[$id]=${to[$id]+${to[$id]}$'\n'}${value# } ;;
-    esac
-done <"$here/mutants.txt"
 [ $# -eq 0 ] || order=("$@")
 apply() { # FILE: FROM must occur exactly once
     FROM=${from[$id]} TO=${to[$id]} perl -0777 -i -pe 'my $n = () = /\Q$ENV{FROM}\E/g; die if $n != 1;

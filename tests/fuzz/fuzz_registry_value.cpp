@@ -21,18 +21,15 @@ namespace {
 using tarnwick::Machine;
 
 // Every path Windows could hold exists; every JVM answers as Sun's 1.2.
-class AnyFileMachine final : public Machine {
-  public:
-    explicit AnyFileMachine(std::string home) : home_(std::move(home)) {}
-    bool ReadRegistryString(const std::string& key, const std::string& valueName, std::string* value) override {
-        if (valueName != "JavaHome" || key.find("Java Runtime Environment") == std::string::npos) return false;
-        *value = home_;
-        return true;
+struct AnyFileMachine final : Machine {
+    bool ReadRegistryString(const std::string& key, const std::string& name, std::string* value) override {
+        const bool runtime = name == "JavaHome" && key.find("Java Runtime Environment") != std::string::npos;
+        if (runtime) *value = home;
+        return runtime;
     }
     bool FileExists(const std::string& path) override {
         for (const char c : path) {
-            if (static_cast<unsigned char>(c) < 32 || std::string("\"<>|*?").find(c) != std::string::npos)
-                return false;
+            if (static_cast<unsigned char>(c) < 32 || std::string("\"<>|*?").find(c) != std::string::npos) return false;
         }
         return true;
     }
@@ -47,10 +44,8 @@ class AnyFileMachine final : public Machine {
         *output = "java.version = 1.2.2\r\njava.vendor.url = http://java.sun.com/\r\n";
         return RunOutcome::Ended;
     }
+    std::string home;
     std::vector<std::string> runs;
-
-  private:
-    std::string home_;
 };
 
 constexpr size_t kBuffer = 260;
@@ -68,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(home.size() <= std::min(reported, kBuffer) && home.find('\0') == std::string::npos);
     Check(home.compare(0, home.size(), buffer, home.size()) == 0);
 
-    AnyFileMachine machine(home);
+    AnyFileMachine machine;
+    machine.home = home;
     const EnglishTexts texts;
     DiscardLog log;
     JvmSearch search(machine, texts, log, "C:\\Temp\\Verify.class");

@@ -2,6 +2,7 @@
 # build both targets and run. BUILD may name another build folder.
 BUILD ?= build
 FUZZ_SECONDS ?= 60
+FUZZ_RUNS ?= -1
 
 .PHONY: all deps configure build test demo fuzz bench mutants clean
 
@@ -28,7 +29,7 @@ bench: build
 	./bench/run.sh $(BUILD)
 
 fuzz: build
-	./scripts/fuzz.sh $(BUILD) $(FUZZ_SECONDS)
+	./scripts/fuzz.sh $(BUILD) $(FUZZ_SECONDS) $(FUZZ_RUNS)
 
 # Proves the tests bite: each fault of tests/mutants/mutants.txt must fail
 # the suite. MUTANTS=ids runs only those; TREE=gitref measures that commit's

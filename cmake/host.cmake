@@ -28,25 +28,36 @@ add_test(NAME mutants.list COMMAND ${CMAKE_SOURCE_DIR}/tests/mutants/run.sh --ch
 add_test(NAME layers.includes COMMAND ${CMAKE_SOURCE_DIR}/tests/layers/layers_test.sh ${CMAKE_SOURCE_DIR}/src)
 
 # Fuzz targets: libFuzzer with clang; a short run over the seeds is a test,
-# `make fuzz` runs them for longer.
+# `make fuzz` runs them for longer. The code under test is built once more
+# for them, optimised and with coverage, so the fuzzer sees its branches.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-    # The fuzzers' own copy of the core, with coverage for libFuzzer to follow.
-    add_library(tarnwick_core_fuzz STATIC ${TARNWICK_CORE_SOURCES})
+    set(FUZZ_FLAGS -O2 -fsanitize=fuzzer-no-link)
+    add_library(tarnwick_core_fuzz STATIC EXCLUDE_FROM_ALL ${TARNWICK_CORE_SOURCES})
     target_include_directories(tarnwick_core_fuzz PUBLIC src)
-    target_compile_options(tarnwick_core_fuzz PRIVATE -fsanitize=fuzzer-no-link)
-    foreach(target fuzz_options fuzz_image_size fuzz_section_table fuzz_java_archive fuzz_criteria fuzz_verify_output
-                   fuzz_bridge_arguments)
-        add_executable(${target} tests/fuzz/${target}.cpp)
+    target_compile_options(tarnwick_core_fuzz PRIVATE ${FUZZ_FLAGS})
+    # A target and the sources of the tools it takes apart, beside the core.
+    function(add_fuzz_target target)
+        add_executable(${target} tests/fuzz/${target}.cpp ${ARGN})
+        target_include_directories(${target} PRIVATE tools/jvm_bridge tools/tarnpack)
         target_link_libraries(${target} PRIVATE tarnwick_core_fuzz)
-        target_compile_options(${target} PRIVATE -fsanitize=fuzzer)
+        target_compile_options(${target} PRIVATE ${FUZZ_FLAGS})
         target_link_options(${target} PRIVATE -fsanitize=fuzzer)
         # New inputs go to a scratch folder, never into the seeds.
         file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz-smoke/${target})
         add_test(NAME fuzz.${target}.smoke
-                 COMMAND ${target} -runs=20000 -seed=1 ${CMAKE_BINARY_DIR}/fuzz-smoke/${target}
-                         ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${target})
+                 COMMAND ${target} -runs=20000 -seed=1 -max_len=1048576 -timeout=60
+                         ${CMAKE_BINARY_DIR}/fuzz-smoke/${target} ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${target})
+    endfunction()
+    foreach(target fuzz_options fuzz_image_size fuzz_section_table fuzz_java_archive fuzz_criteria fuzz_verify_output
+                   fuzz_criteria_record fuzz_command_line fuzz_registry_value)
+        add_fuzz_target(${target})
     endforeach()
-    target_link_libraries(fuzz_bridge_arguments PRIVATE jvm_bridge_core)
+    add_fuzz_target(fuzz_bridge_arguments tools/jvm_bridge/bridge_settings.cpp tools/jvm_bridge/host_command.cpp
+                    tools/jvm_bridge/java_arguments.cpp tools/jvm_bridge/real_paths.cpp
+                    tools/jvm_bridge/windows_arguments.cpp)
+    target_sources(fuzz_command_line PRIVATE tools/jvm_bridge/windows_arguments.cpp)
+    target_sources(fuzz_registry_value PRIVATE tools/jvm_bridge/windows_arguments.cpp)
+    add_fuzz_target(fuzz_class_file tools/tarnpack/class_file.cpp tools/tarnpack/big_endian_writer.cpp)
 endif()
 
 # Wine runs in a private prefix below this folder, with its own Xvfb; the

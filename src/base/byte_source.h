@@ -26,14 +26,22 @@ class ByteSource {
 // file; the next read then fails.
 class MemorySource final : public ByteSource {
   public:
-    explicit MemorySource(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+    // Keeps its own copy of the bytes.
+    explicit MemorySource(std::vector<uint8_t> bytes)
+        : owned_(std::move(bytes)), data_(owned_.data()), size_(owned_.size()) {}
+    // Reads bytes that the caller keeps unchanged while this source lives.
+    MemorySource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    MemorySource(const MemorySource&) = delete;
+    MemorySource& operator=(const MemorySource&) = delete;
 
     bool Read(void* out, uint32_t size) override;
     bool Seek(uint64_t position) override;
     bool Size(uint64_t* size) override;
 
   private:
-    std::vector<uint8_t> bytes_;
+    std::vector<uint8_t> owned_;
+    const uint8_t* data_;
+    size_t size_;
     uint64_t position_ = 0;
 };
 
@@ -47,7 +55,8 @@ class SourceOpener {
     virtual std::unique_ptr<ByteSource> Open(const std::string& path) = 0;
 };
 
-// Files held in memory by path, for tests and fuzzing.
+// Files held in memory by path, for tests and fuzzing. A source it opens
+// reads the stored bytes in place: Add no file anew while one is open.
 class MemoryFiles final : public SourceOpener {
   public:
     void Add(const std::string& path, std::vector<uint8_t> bytes) { files_[path] = std::move(bytes); }

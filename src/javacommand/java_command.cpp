@@ -3,6 +3,8 @@
 #include <initializer_list>
 #include <utility>
 
+#include "base/process_command_line.h"
+
 namespace tarnwick {
 
 namespace {
@@ -42,7 +44,10 @@ ClassToRun SplitClassLocation(const std::string& classLocation) {
     result.name = classLocation;
     const size_t slash = classLocation.rfind('\\');
     if (slash != std::string::npos) {
-        result.folder = classLocation.substr(0, slash);
+        // A drive's root keeps its backslash: "C:" alone is the current
+        // folder of drive C.
+        const bool driveRoot = slash == 2 && classLocation[1] == ':';
+        result.folder = classLocation.substr(0, driveRoot ? 3 : slash);
         result.name = classLocation.substr(slash + 1);
     }
     const size_t ending = result.name.find(".class");
@@ -76,9 +81,7 @@ bool BuildJavaCommand(const std::string& executable, std::string classPath,
         if (executable.find(row.executableName) == std::string::npos) continue;
         if (!effective.empty()) {
             args.assign(row.classPathOption);
-            args += '"';
-            args += effective;
-            args += '"';
+            args += QuoteArgument(effective);
         }
         args += ' ';
         args += className;

@@ -39,7 +39,8 @@ std::string ComposeJreClassPath(const std::string& home, const FileProbe& exists
 // Where a class lies and the name it runs by: `classLocation` (a class file
 // path, with or without ".class") split at its last backslash; the name is
 // the file name cut before its first ".class". Only the file name is cut: a
-// folder such as "C:\Users\j.classen\" is part of where the class lies.
+// folder such as "C:\Users\j.classen\" is part of where the class lies. A
+// drive's root keeps its backslash ("C:\").
 struct ClassToRun {
     std::string folder;  // empty when the location has no backslash
     std::string name;
@@ -48,7 +49,7 @@ ClassToRun SplitClassLocation(const std::string& classLocation);
 
 // The argument text that runs the class at `classLocation` (see
 // SplitClassLocation) in `executable`: the class-path option with
-// the quoted class path (`classPath`, or the JVM's own fallback when empty,
+// the class path quoted by QuoteArgument (`classPath`, or the JVM's own fallback when empty,
 // then the class's folder), a blank and the class name. It begins with a
 // blank; the caller joins it to the executable path. False, and `args`
 // untouched, for an executable of no known kind. Callers pass `args` empty.

@@ -42,6 +42,8 @@ bool InstallationPackage::ReadSectionTable(const std::string& path, LogSink& log
         WriteLogLine(log, "\t%s %d %s...\r\n",
                      {texts_.Text(IDS_READING), sectionCount_, texts_.Text(IDS_SECTION_INFO)});
     }
+    // Entries that cannot all fit in the rest of the file are never all read.
+    if (count > (fileSize - start_ - 4) / 13) return false;
     for (int32_t i = 0; i < sectionCount_; ++i) {
         PackageSection section;
         if (!ReadEntry(*file, uint64_t{start_} + 4 + 13 * uint64_t(i), fileSize, &section)) return false;
@@ -68,10 +70,14 @@ bool InstallationPackage::ReadEntry(ByteSource& file, uint64_t position, uint64_
     section->offset = (uint64_t{offset.high} << 32) | offset.low;
     section->fileSize = fileSize;
     uint16_t nameLength = 0;
-    if (!file.Seek(uint64_t{start_} + section->offset) ||
-        !ReadCountedString(file, &section->name, &nameLength)) {
+    // Each name is read once: none at or inside another entry's name.
+    const uint64_t at = uint64_t{start_} + section->offset;
+    const uint64_t limit = names_.FreeUntil(at);
+    if (limit == at || !file.Seek(at) || !ReadCountedString(file, &section->name, &nameLength) ||
+        uint64_t{nameLength} + 2 > limit - at) {
         return false;
     }
+    names_.Add(at, at + 2 + nameLength);
     // The size is a signed field: 2^31 or more is negative and no section.
     const int64_t dataSize = int64_t{static_cast<int32_t>(size)} - (int64_t{nameLength} + 2);
     section->size = static_cast<uint32_t>(dataSize);

@@ -16,6 +16,7 @@
 #include "base/file_region.h"
 #include "base/log_sink.h"
 #include "base/texts.h"
+#include "package/parsed_ranges.h"
 
 namespace tarnwick {
 
@@ -54,6 +55,7 @@ class InstallationPackage {
     int32_t sectionCount_ = 0;
     uint32_t start_ = 0;
     std::map<uint8_t, PackageSection> sections_;
+    ParsedRanges names_;  // the section names read so far
 };
 
 }  // namespace tarnwick

@@ -1,5 +1,7 @@
 #include "package/java_archive.h"
 
+#include <new>
+
 #include "base/big_endian.h"
 #include "resources/resource_ids.h"
 
@@ -14,9 +16,22 @@ int32_t Low32(uint64_t value) {
     return static_cast<int32_t>(static_cast<uint32_t>(value));
 }
 
+// The smallest resource record: extra length, name length and size, all empty.
+constexpr uint64_t kMinRecordSize = 4 + 2 + 4;
+
 }  // namespace
 
 bool JavaArchive::ReadArchive(const std::string& path) {
+    // Records are bounded by the file, not by memory: a large archive with
+    // tiny records may still claim more than a 32-bit process can hold.
+    try {
+        return ReadWholeArchive(path);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+bool JavaArchive::ReadWholeArchive(const std::string& path) {
     if (path.empty()) {
         WriteLogLine(log_, "\r\n%s \r\n", {texts_.Text(IDS_NEED_ARCHIVE_PATH)});
         return false;
@@ -80,24 +95,35 @@ bool JavaArchive::ReadSection(ByteSource& file, uint64_t entry, ArchiveSection* 
     }
     section->path = path_;
     section->headerOffset = Join(headerOffset);
+    // A header is parsed once: none at or inside what another section took.
+    const uint64_t limit = parsed_.FreeUntil(section->headerOffset);
+    if (limit == section->headerOffset) return false;
     if (!file.Seek(section->headerOffset) || !ReadCountedString(file, &section->name, nameLength) ||
         !ReadUInt32(file, &section->resourceCount) || !ReadUInt64(file, &dataSize) ||
         !ReadByte(file, &section->compressed)) {
         return false;
     }
     section->dataSize = Join(dataSize);
-    if (section->compressed != 0) return true;
+    uint64_t position = section->headerOffset + 2 + *nameLength + 4 + 8 + 1;
+    if (position > limit) return false;
+    if (section->compressed != 0) {
+        parsed_.Add(section->headerOffset, position);
+        return true;
+    }
+    // Records that cannot all fit in the rest of the file are never all read.
+    if (position > fileSize_ || section->resourceCount > (fileSize_ - position) / kMinRecordSize) return false;
 
     if (log_.tracing()) {
         WriteLogLine(log_, "\t%s %d %s...\r\n",
                      {texts_.Text(IDS_READING), static_cast<int32_t>(section->resourceCount),
                       texts_.Text(IDS_RESOURCE)});
     }
-    uint64_t position = section->headerOffset + 2 + *nameLength + 4 + 8 + 1;
     for (uint32_t j = 0; j < section->resourceCount; ++j) {
         ArchiveResource resource;
         uint64_t recordSize = 0;
-        if (!ReadResource(file, position, &resource, &recordSize)) return false;
+        if (!ReadResource(file, position, &resource, &recordSize) || recordSize > limit - position) {
+            return false;
+        }
         if (log_.tracing()) {
             WriteLogLine(log_, "\t\t%s (%d) : %s(%s), %s(%d), %s(%d)\r\n",
                          {texts_.Text(IDS_RESOURCE), static_cast<int32_t>(j), texts_.Text(IDS_NAME),
@@ -107,6 +133,7 @@ bool JavaArchive::ReadSection(ByteSource& file, uint64_t entry, ArchiveSection* 
         section->resources.push_back(std::move(resource));
         position += recordSize;
     }
+    parsed_.Add(section->headerOffset, position);
     return true;
 }
 

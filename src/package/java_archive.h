@@ -21,6 +21,7 @@
 #include "base/file_region.h"
 #include "base/log_sink.h"
 #include "base/texts.h"
+#include "package/parsed_ranges.h"
 
 namespace tarnwick {
 
@@ -58,7 +59,9 @@ class JavaArchive {
 
     // Reads the trailer, the offset table, every section header and the
     // resource records of uncompressed sections. On false the sections read
-    // so far stay in the map.
+    // so far stay in the map. A header at or inside another section's bytes,
+    // a record running into another section and more records than the rest
+    // of the file can hold are refused, so reading stays linear in the file.
     bool ReadArchive(const std::string& path);
 
     // The section of that name; an absent name is added as an empty section.
@@ -69,6 +72,7 @@ class JavaArchive {
     uint16_t sectionCount() const { return sectionCount_; }
 
   private:
+    bool ReadWholeArchive(const std::string& path);
     bool ReadSection(ByteSource& file, uint64_t entry, ArchiveSection* section, uint16_t* nameLength);
     bool ReadResource(ByteSource& file, uint64_t position, ArchiveResource* resource,
                       uint64_t* recordSize);
@@ -81,6 +85,7 @@ class JavaArchive {
     uint64_t tableOffset_ = 0;
     uint16_t sectionCount_ = 0;
     std::map<std::string, ArchiveSection> sections_;
+    ParsedRanges parsed_;  // section headers with their resource records
 };
 
 }  // namespace tarnwick

@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tarnwick::MemoryFiles files;
     files.Add("a.class", std::vector<uint8_t>(data, data + size));
-    tarnwick::EnglishTexts texts;
+    static const tarnwick::EnglishTexts texts;
     DiscardLog log;
     log.SetTracing(true);
     tarnwick::JavaArchive archive(files, texts, log);

@@ -3,6 +3,7 @@
 // inside the file are ever given a buffer.
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "../host/test_bytes.h"
@@ -16,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     file.insert(file.end(), data, data + size);
 
     tarnwick::MemoryFiles files;
-    files.Add("setup.exe", file);
-    tarnwick::EnglishTexts texts;
+    files.Add("setup.exe", std::move(file));
+    static const tarnwick::EnglishTexts texts;
     DiscardLog log;
     log.SetTracing(true);
     tarnwick::InstallationPackage package(files, texts);
@@ -25,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& entry : package.sections()) {
         const tarnwick::PackageSection& section = entry.second;
         if (!section.LiesInFile()) continue;
-        Check(section.dataOffset + uint64_t(section.size) <= file.size());
+        Check(section.dataOffset + uint64_t(section.size) <= image.size() + size);
         std::vector<uint8_t> buffer(static_cast<size_t>(section.size));
         Check(section.ReadData(files, buffer.data()));
     }

@@ -31,9 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Read as a class location: only the file name loses its ".class";
     // folders keep theirs.
     const tarnwick::ClassToRun split = tarnwick::SplitClassLocation(output);
-    const std::string kept = split.folder.empty() && output.find('\\') == std::string::npos
-                                 ? split.name
-                                 : split.folder + "\\" + split.name;
+    const size_t slash = output.rfind('\\');
+    const std::string kept = slash == std::string::npos ? split.name : output.substr(0, slash + 1) + split.name;
+    // The folder is all before the last backslash, but a drive's root keeps it.
+    const bool root = slash == 2 && output[1] == ':';
+    Check(split.folder == (slash == std::string::npos ? "" : output.substr(0, root ? 3 : slash)));
     Check(output.compare(0, kept.size(), kept) == 0);
     Check(!Contains(split.name, "\\") && !Contains(split.name, ".class"));
     Check(kept.size() == output.size() || output.compare(kept.size(), 6, ".class") == 0);

@@ -1,6 +1,8 @@
 // The launcher's pure functions over the tables in cases/: each table names
 // a function below, which turns a case's inputs into text.
+#include <cstdlib>
 #include <iterator>
+#include <new>
 #include <set>
 #include <sstream>
 #include "options/launcher_options.h"
@@ -17,6 +19,20 @@
 #include "base/big_endian.h"
 #include "base/process_command_line.h"
 #include "base/window_placement.h"
+
+// Allocations fail from the Nth on while FailAllocationsFrom(N) holds, as
+// in a 32-bit process whose address space is used up.
+namespace {
+long allocationsLeft = -1;
+}
+void* operator new(size_t size) {
+    if (allocationsLeft == 0) throw std::bad_alloc();
+    if (allocationsLeft > 0) --allocationsLeft;
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
 
 namespace tarnwick {
 namespace {
@@ -59,6 +75,33 @@ struct Reading {
     MemoryFiles files;
     test::MemoryLog log;
 };
+
+// Counts the bytes the readers take from the files they open.
+struct CountingFiles final : SourceOpener {
+    struct Counted final : ByteSource {
+        Counted(std::unique_ptr<ByteSource> s, uint64_t& n) : source(std::move(s)), bytes(n) {}
+        bool Read(void* out, uint32_t size) override { return bytes += size, source->Read(out, size); }
+        bool Seek(uint64_t position) override { return source->Seek(position); }
+        bool Size(uint64_t* size) override { return source->Size(size); }
+        std::unique_ptr<ByteSource> source;
+        uint64_t& bytes;
+    };
+    std::unique_ptr<ByteSource> Open(const std::string& path) override {
+        auto file = files.Open(path);
+        return file ? std::make_unique<Counted>(std::move(file), bytes) : nullptr;
+    }
+    MemoryFiles files;
+    uint64_t bytes = 0;
+};
+
+// The reader's answer and the bytes it read to give it.
+template <class Read> Strings ReadCost(const std::string& recipe, Read read) {
+    CountingFiles counting;
+    counting.files.Add("f", test::Build(recipe));
+    test::MemoryLog log;
+    const bool ok = read(counting, log);
+    return {YesNo(ok), std::to_string(counting.bytes)};
+}
 
 // "vendor/version/type" per criterion, ';' between criteria, groups in ().
 std::string Describe(const std::vector<JvmCriterion>& criteria) {
@@ -207,6 +250,34 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
                  sections += " " + std::to_string(res.flag) + ":" + Data(r.files, res);
          }
          return {"yes", r.log.text, sections.substr(1)};
+     }},
+    {"ArchiveReadCost", [](In in) -> Strings {
+         return ReadCost(in[0], [](SourceOpener& files, LogSink& log) {
+             return JavaArchive(files, kTexts, log).ReadArchive("f");
+         });
+     }},
+    {"SectionTableReadCost", [](In in) -> Strings {
+         return ReadCost(in[0], [](SourceOpener& files, LogSink& log) {
+             return InstallationPackage(files, kTexts).ReadSectionTable("f", log);
+         });
+     }},
+    // Every allocation of a read failing in turn: each must end the read
+    // as a refusal, none may escape it.
+    {"ReadArchiveOutOfMemory", [](In in) -> Strings {
+         for (long n = 0;; ++n) {
+             Reading r(in, "C:\\t\\Install.class");
+             JavaArchive archive(r.files, kTexts, r.log);
+             bool read = false;
+             try {
+                 allocationsLeft = n;
+                 read = archive.ReadArchive(in[1]);
+                 allocationsLeft = -1;
+             } catch (const std::bad_alloc&) {
+                 allocationsLeft = -1;
+                 return {"allocation " + std::to_string(n) + " escaped"};
+             }
+             if (read) return {"refused until enough succeed"};
+         }
      }},
     {"ReadBigEndian", [](In in) -> Strings { return {ReadBigEndian(in[0], in[1])}; }},
     {"CriteriaFromRecord", [](In in) -> Strings { return {CriteriaFromRecord({in[0].begin(), in[0].end()})}; }},

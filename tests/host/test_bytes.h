@@ -22,7 +22,8 @@ inline Data PeImage(uint32_t firstRawData = 0x400, std::vector<uint32_t> rawSize
 // sections end at 0x600) or "pe:SIZE,..." (raw sections from 0x400);
 // "u8:N" .. "u64:N" big-endian, "le16:N" "le32:N" little-endian; "c:text"
 // counted; "t:text"; "x:HEX"; "fill:N:V"; and on what is there so far
-// "set:AT:V", "cut:N" and "to:N" (zeros up to size N).
+// "set:AT:V", "cut:N", "to:N" (zeros up to size N) and "rep:N:K" (the last
+// K bytes N times more).
 inline Data Build(const std::string& recipe) {
     static const std::regex integer("u(8|16|32|64)|le(16|32)");
     Data b;
@@ -51,6 +52,8 @@ inline Data Build(const std::string& recipe) {
                 more.push_back(uint8_t(std::stoi(value.substr(i, 2), nullptr, 16)));
         } else if (kind == "fill" || kind == "set") {
             kind == "set" ? void(b.at(n(false)) = uint8_t(n(true))) : more.assign(n(false), uint8_t(n(true)));
+        } else if (kind == "rep") {
+            for (uint64_t i = 0; i < n(false); ++i) more.insert(more.end(), b.end() - long(n(true)), b.end());
         } else if (kind == "cut" || kind == "to") {
             if (kind == "cut" || b.size() < n(false)) b.resize(n(false));
         } else {

@@ -19,7 +19,7 @@ constexpr uint8_t kMagic[] = {0xCA, 0xFE, 0xBA, 0xBE};
 class ClassReader {
   public:
     ClassReader(const std::vector<uint8_t>& bytes, const std::string& label)
-        : bytes_(bytes), source_(bytes), label_(label) {}
+        : bytes_(bytes), source_(bytes.data(), bytes.size()), label_(label) {}
 
     void Enter(const char* part) { part_ = part; }
 

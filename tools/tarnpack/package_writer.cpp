@@ -5,6 +5,7 @@
 #include "big_endian_writer.h"
 #include "class_file.h"
 #include "input_file.h"
+#include "javacommand/java_command.h"
 #include "output_file.h"
 #include "pack_error.h"
 #include "package/pe_image.h"
@@ -76,11 +77,34 @@ std::vector<uint8_t> CriteriaRecord(const std::string& text) {
     return record;
 }
 
+namespace {
+
+// The launcher runs the archive as the class its file name gives (cut
+// before ".class") from the unnamed package: that name must be a Java
+// identifier, or the JVM is asked for a class that cannot exist. ASCII
+// only, as the name travels through the user's code page.
+void RequireClassName(const std::string& archive) {
+    const std::string name = tarnwick::SplitClassLocation(BaseName(archive)).name;
+    const auto part = [](char c, bool first) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '$' ||
+               (!first && c >= '0' && c <= '9');
+    };
+    bool valid = !name.empty();
+    for (size_t i = 0; valid && i < name.size(); ++i) valid = part(name[i], i == 0);
+    if (!valid) {
+        throw PackError(archive + " would run as the class \"" + name +
+                        "\", which is no Java class name (letters, digits, _ and $, not first a digit)");
+    }
+}
+
+}  // namespace
+
 PackageSummary WritePackage(tarnwick::SourceOpener& files, const PackageInputs& inputs,
                             const std::string& output) {
     const InputFile launcher = MeasureInput(files, inputs.launcher);
     const uint32_t start = CheckLauncher(files, launcher);
     const InputFile archive = ClassInput(files, inputs.archive);
+    RequireClassName(inputs.archive);
     const InputFile verify = ClassInput(files, inputs.verify);
     const std::vector<uint8_t> criteria = CriteriaRecord(inputs.criteria);
 

@@ -6,6 +6,7 @@
 
 #include "base/win32/file_exists.h"
 #include "base/win32/scoped_handle.h"
+#include "jvmsearch/registry_value.h"
 
 namespace tarnwick {
 namespace {
@@ -89,9 +90,7 @@ bool WindowsMachine::ReadRegistryString(const std::string& key, const std::strin
                            reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS) {
         return false;
     }
-    // A binary value may fill the buffer without a NUL.
-    const size_t filled = std::min<size_t>(size, sizeof buffer);
-    value->assign(buffer, strnlen(buffer, filled));
+    *value = RegistryValueText(buffer, size, sizeof buffer);
     return true;
 }
 

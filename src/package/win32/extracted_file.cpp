@@ -1,6 +1,7 @@
 #include "package/win32/extracted_file.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tarnwick {
 
@@ -38,14 +39,18 @@ bool HoldForRunning(const std::string& path, const std::vector<uint8_t>& written
     if (!::GetFileSizeEx(reader.Get(), &size) || static_cast<uint64_t>(size.QuadPart) != written.size()) {
         return false;
     }
-    std::vector<uint8_t> bytes(written.size());
-    DWORD read = 0;
-    if (!bytes.empty() && (!::ReadFile(reader.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read,
-                                       nullptr) ||
-                           read != bytes.size())) {
-        return false;
+    // Compared piece by piece: a second buffer as large as the installer
+    // may not fit a 32-bit process beside the first.
+    uint8_t piece[16 * 1024];
+    for (size_t done = 0; done < written.size();) {
+        const DWORD want = static_cast<DWORD>(std::min(sizeof piece, written.size() - done));
+        DWORD read = 0;
+        if (!::ReadFile(reader.Get(), piece, want, &read, nullptr) || read != want ||
+            std::memcmp(piece, written.data() + done, want) != 0) {
+            return false;
+        }
+        done += want;
     }
-    if (bytes != written) return false;
     *held = std::move(reader);
     return true;
 }

@@ -58,8 +58,10 @@ class JvmSearch {
 
     // The drive walk: every "java.exe" into lists[0], every "jre.exe" into
     // lists[1]. Links are not followed and no folder is entered twice, so a
-    // link to an ancestor cannot make it endless.
-    void ScanFolderTree(const std::string& folder, std::vector<std::string> lists[2]);
+    // link to an ancestor cannot make it endless. `known`: the folder's
+    // identity, when its parent's listing gave it.
+    void ScanFolderTree(const std::string& folder, std::vector<std::string> lists[2],
+                        const FolderIdentity* known = nullptr);
     std::vector<std::string> ListFixedDrives(const std::string& rootToLeaveOut);
 
   private:

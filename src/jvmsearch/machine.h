@@ -16,6 +16,11 @@ struct FolderEntry {
     // A junction or symbolic link: the scan never enters one, so a link to
     // one of its own ancestors cannot make it endless.
     bool isReparsePoint = false;
+    // The folder's index on the volume of the folder listed, when the listing
+    // gives it (0: not given). It spares the walk asking the folder's
+    // identity; a machine leaves it out where the folder may count as another
+    // volume (a drive's root inside another drive).
+    uint64_t fileIndex = 0;
 };
 
 // Identifies a folder on the machine (volume serial and file index on

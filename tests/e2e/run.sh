@@ -4,7 +4,7 @@
 #   run.sh SCENARIO_FOLDER WINDOWS_DIR TARNPACK JAVA_CLASSES SHOTS_DIR
 # (under tests/wine/harness.sh run). Every *.scn file of the folder is one
 # case, run on a clean machine (no JavaSoft keys, no JVMs on drive C, no
-# drive D) in its own run folder C:\e2e\<name>, made anew.
+# drive D or E) in its own run folder C:\e2e\<name>, made anew.
 #
 # A scenario is lines of words: blanks separate, "..." keeps blanks, ${NAME}
 # is replaced, ${NAME+N} and ${NAME-N} with sums (DIR: the run folder, TEMP,
@@ -111,7 +111,7 @@ clean_machine() {
     # Each start of Wine costs a second; the keys go only where a scenario set some.
     [ "$registry_used" = 0 ] || reg_delete 'Software\JavaSoft'
     registry_used=0
-    unmap_drive d
+    unmap_drive d; unmap_drive e
 }
 
 # One directive; block lines in BLOCK.

@@ -54,17 +54,27 @@ class FakeMachine final : public Machine {
         for (const std::string& p : paths) {
             const std::string name = p.substr(p.rfind('\\') + 1);
             if (Parent(p) == folder && (mask == "*.*" || Lower(name) == mask))
-                entries->push_back({name, folders.count(p) != 0, false});
+                entries->push_back({name, folders.count(p) != 0, false, ListedIndex(folder, p)});
         }
         for (const auto& [from, name] : links) if (from == folder) entries->push_back({name, true, true});
         if (mask == "*.*" && !entries->empty())
             entries->insert(entries->begin(), {{".", true, false}, {"..", true, false}});
         return !entries->empty();
     }
+    // The volume is the drive letter of the folder it really is.
     bool IdentifyFolder(const std::string& folder, FolderIdentity* identity) override {
-        *identity = {1, std::hash<std::string>()(aliases.count(folder) ? aliases[folder] : folder)};
-        return true;
+        asked["identify"].push_back(folder);
+        *identity = {uint32_t(Real(folder)[0]), Index(Real(folder))};
+        return !unidentified.count(folder);
     }
+    // With listingIndexes, as Windows gives them: none for a folder that is
+    // really on another drive.
+    uint64_t ListedIndex(const std::string& folder, const std::string& child) {
+        const bool given = listingIndexes && folders.count(child) && Real(child)[0] == Real(folder)[0];
+        return given ? Index(Real(child)) : 0;
+    }
+    std::string Real(const std::string& folder) { return aliases.count(folder) ? aliases[folder] : folder; }
+    static uint64_t Index(const std::string& folder) { return std::hash<std::string>()(folder) | 1; }
     std::string PathVariable() override { return asked["PATH"].push_back("PATH"), path; }
     std::string WindowsFolder() override { return "C:\\WINDOWS"; }
     std::string SystemFolder() override { return "C:\\WINDOWS\\system32"; }
@@ -84,6 +94,8 @@ class FakeMachine final : public Machine {
     std::vector<std::string> paths;               // as added
     std::vector<std::pair<std::string, std::string>> links;  // folder, name of a link in it
     std::map<std::string, std::string> aliases;               // folder -> the folder it really is
+    bool listingIndexes = false;                              // listings give folders' indexes
+    std::set<std::string> unidentified;                       // folders whose identity cannot be read
     std::string path;
     std::set<std::string> fixedDrives{"C:\\"};
     std::map<std::string, std::pair<RunOutcome, std::string>> jvms;  // by lower-case path

@@ -26,6 +26,8 @@ class Scenario {
         else if (verb == "answer") machine_.AddFile(a), machine_.jvms[test::Lower(a)] = {outcomes.at(b), c.arg(3)};
         else if (verb == "link") machine_.links.push_back({a, b});
         else if (verb == "alias") machine_.aliases[a] = b;
+        else if (verb == "listing-indexes") machine_.listingIndexes = true;
+        else if (verb == "unidentified") machine_.unidentified.insert(a);
         else if (verb == "path") machine_.path = a;
         else if (verb == "drives") machine_.fixedDrives = {drives.begin(), drives.end()};
         else if (verb == "logall") log_.SetTracing(true);

@@ -47,12 +47,18 @@ TEST(WindowsMachine, ListsEntriesAndIdentifiesFolders) {
     const auto linked = [&] { return Exists(scratch / "link"); };
     const bool link = linked() || RunUnix("ln -s two link", scratch, linked);
     if (!link) std::cout << "[   NOTE   ] no folder link can be made here: its cases are left out\n";
-    const std::string all = std::string("./ ../ java.exe ") + (link ? "link/@ " : "") + "one/ two/ ";
+    // "#": a folder listed with its index, the one its identity has.
+    const std::string all = std::string("./# ../# java.exe ") + (link ? "link/@ " : "") + "one/# two/# ";
     for (const char* pattern : {"*.*", "jre.exe"}) {
         std::vector<FolderEntry> entries(2);  // whatever was there goes
         std::string got = machine.ListEntries(scratch / pattern, &entries) ? "" : "<none>";
         std::sort(entries.begin(), entries.end(), [](auto& a, auto& b) { return a.name < b.name; });
-        for (const auto& e : entries) got += e.name + (e.isFolder ? "/" : "") + (e.isReparsePoint ? "@ " : " ");
+        for (const auto& e : entries) {
+            FolderIdentity self;
+            const bool same = machine.IdentifyFolder(scratch / e.name, &self) && self.index == e.fileIndex;
+            got += e.name + (e.isFolder ? "/" : "") + (e.isReparsePoint ? "@" : "") +
+                   (e.fileIndex == 0 ? " " : same ? "# " : "?" + std::to_string(e.fileIndex) + " ");
+        }
         EXPECT_EQ(got, *pattern == '*' ? all : "<none>") << pattern;
     }
     FolderIdentity one, two, id;

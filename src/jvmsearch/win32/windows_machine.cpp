@@ -1,9 +1,11 @@
 #include "jvmsearch/win32/windows_machine.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <utility>
 
+#include "base/win32/ansi_text.h"
 #include "base/win32/file_exists.h"
 #include "base/win32/scoped_handle.h"
 #include "jvmsearch/registry_value.h"
@@ -59,6 +61,43 @@ bool MakeNonInheritable(ScopedHandle* handle) {
     return true;
 }
 
+// GetFileInformationByHandleEx and the layout of FILE_ID_BOTH_DIR_INFO, Vista
+// on: found at run time, so the launcher still starts where it is missing.
+using GetFileInformationByHandleExFunction = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
+constexpr int kFileIdBothDirectoryInfo = 10;
+struct FileIdBothDirectoryEntry {
+    DWORD nextEntryOffset;
+    DWORD fileIndex;
+    LARGE_INTEGER times[4];
+    LARGE_INTEGER endOfFile;
+    LARGE_INTEGER allocationSize;
+    DWORD fileAttributes;
+    DWORD fileNameLength;  // in bytes
+    DWORD eaSize;
+    CHAR shortNameLength;
+    WCHAR shortName[12];
+    LARGE_INTEGER fileId;
+    WCHAR fileName[1];
+};
+static_assert(offsetof(FileIdBothDirectoryEntry, fileName) == 104, "the layout Windows writes");
+// Big enough that most folders are read in one call.
+constexpr size_t kDirectoryBufferBytes = 64 * 1024;
+
+GetFileInformationByHandleExFunction FindGetFileInformationByHandleEx() {
+    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    return kernel ? reinterpret_cast<GetFileInformationByHandleExFunction>(
+                        reinterpret_cast<void (*)()>(::GetProcAddress(kernel, "GetFileInformationByHandleEx")))
+                  : nullptr;
+}
+
+FolderEntry EntryOf(const std::string& name, DWORD attributes) {
+    FolderEntry entry;
+    entry.name = name;
+    entry.isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.isReparsePoint = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    return entry;
+}
+
 // Keeps what fits into `output`, drops the rest.
 void Keep(const char* bytes, DWORD count, size_t maxOutput, std::string* output) {
     const size_t room = maxOutput - std::min(maxOutput, output->size());
@@ -98,17 +137,70 @@ bool WindowsMachine::FileExists(const std::string& path) { return tarnwick::File
 
 bool WindowsMachine::ListEntries(const std::string& pattern, std::vector<FolderEntry>* entries) {
     entries->clear();
+    const std::string all = "\\*.*";
+    if (pattern.size() > all.size() && pattern.compare(pattern.size() - all.size(), all.size(), all) == 0) {
+        // "C:\" stays a root; "C:\dir\" loses the backslash.
+        std::string folder = pattern.substr(0, pattern.size() - all.size());
+        if (folder.back() == ':') folder += '\\';
+        if (ListWholeFolder(folder, entries)) return true;
+        entries->clear();
+    }
     WIN32_FIND_DATAA found;
     ScopedFindHandle find(::FindFirstFileA(pattern.c_str(), &found));
     if (!find.IsValid()) return false;
     do {
-        FolderEntry entry;
-        entry.name = found.cFileName;
-        entry.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        entry.isReparsePoint = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        entries->push_back(std::move(entry));
+        entries->push_back(EntryOf(found.cFileName, found.dwFileAttributes));
     } while (::FindNextFileA(find.Get(), &found));
     return true;
+}
+
+// The same entries in the same order as FindFirstFile gives them (both read
+// the folder through NtQueryDirectoryFile), with each child's file index.
+bool WindowsMachine::ListWholeFolder(const std::string& folder, std::vector<FolderEntry>* entries) {
+    static const GetFileInformationByHandleExFunction getInformation = FindGetFileInformationByHandleEx();
+    if (!getInformation) return false;
+    ScopedHandle handle(::CreateFileA(folder.c_str(), FILE_LIST_DIRECTORY | SYNCHRONIZE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle.IsValid()) return false;
+    std::vector<uint64_t> buffer(kDirectoryBufferBytes / sizeof(uint64_t));  // entries are 8-byte aligned
+    const char* bytes = reinterpret_cast<const char*>(buffer.data());
+    while (getInformation(handle.Get(), kFileIdBothDirectoryInfo, buffer.data(), kDirectoryBufferBytes)) {
+        for (size_t offset = 0;;) {
+            FileIdBothDirectoryEntry information;
+            if (offset + offsetof(FileIdBothDirectoryEntry, fileName) > kDirectoryBufferBytes) return false;
+            std::memcpy(&information, bytes + offset, offsetof(FileIdBothDirectoryEntry, fileName));
+            const size_t nameAt = offset + offsetof(FileIdBothDirectoryEntry, fileName);
+            if (nameAt + information.fileNameLength > kDirectoryBufferBytes) return false;
+            std::u16string name(information.fileNameLength / 2, u'\0');
+            std::memcpy(&name[0], bytes + nameAt, name.size() * 2);
+            FolderEntry entry = EntryOf(ToAnsi(name), information.fileAttributes);
+            const uint64_t index = static_cast<uint64_t>(information.fileId.QuadPart);
+            if (entry.isFolder && !entry.isReparsePoint && index != 0 && index != ~uint64_t{0} &&
+                !IsFixedDriveRootIndex(index)) {
+                entry.fileIndex = index;
+            }
+            entries->push_back(std::move(entry));
+            if (information.nextEntryOffset == 0) break;
+            offset += information.nextEntryOffset;
+        }
+    }
+    return ::GetLastError() == ERROR_NO_MORE_FILES && !entries->empty();
+}
+
+// Wine gives a folder the volume serial of the nearest drive whose root it
+// is or lies in, so a drive mapped to a folder of another drive makes that
+// folder count as another volume: such a folder is identified on its own.
+bool WindowsMachine::IsFixedDriveRootIndex(uint64_t index) {
+    if (!driveRootsRead_) {
+        driveRootsRead_ = true;
+        for (char letter = 'A'; letter <= 'Z'; ++letter) {
+            const std::string root = std::string(1, letter) + ":\\";
+            FolderIdentity identity;
+            if (IsFixedDrive(root) && IdentifyFolder(root, &identity)) driveRootIndexes_.push_back(identity.index);
+        }
+    }
+    return std::find(driveRootIndexes_.begin(), driveRootIndexes_.end(), index) != driveRootIndexes_.end();
 }
 
 bool WindowsMachine::IdentifyFolder(const std::string& folder, FolderIdentity* identity) {

@@ -39,7 +39,15 @@ class WindowsMachine final : public Machine {
     DWORD verificationTimeLimitMs() const { return verificationTimeLimitMs_; }
 
   private:
+    // Reads "folder\*.*" on one handle, giving each child folder's index:
+    // false where Windows cannot (before Vista) or the folder cannot be read.
+    bool ListWholeFolder(const std::string& folder, std::vector<FolderEntry>* entries);
+    bool IsFixedDriveRootIndex(uint64_t index);
+
     DWORD verificationTimeLimitMs_;
+    // The file indexes of the fixed drives' roots, read at the first listing.
+    bool driveRootsRead_ = false;
+    std::vector<uint64_t> driveRootIndexes_;
 };
 
 }  // namespace tarnwick

@@ -28,7 +28,7 @@ add_test(NAME layers.includes COMMAND ${CMAKE_SOURCE_DIR}/tests/layers/layers_te
 # `make fuzz` runs them for longer.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     foreach(target fuzz_options fuzz_image_size fuzz_section_table fuzz_java_archive fuzz_criteria fuzz_verify_output
-                   fuzz_bridge_arguments)
+                   fuzz_bridge_arguments fuzz_settings)
         add_executable(${target} tests/fuzz/${target}.cpp)
         target_link_libraries(${target} PRIVATE tarnwick_core)
         target_compile_options(${target} PRIVATE -fsanitize=fuzzer)

@@ -218,6 +218,15 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
          for (int id : {1, 2, 3, 4, 9}) sections += " " + std::to_string(id) + ":" + Data(r.files, package.Section(id));
          return {"yes", r.log.text, sections.substr(1)};
      }},
+    {"LoadSettings", [](In in) -> Strings {
+         Reading r(in, "C:\\t\\setup.exe");
+         InstallationPackage package(r.files, kTexts);
+         EXPECT_TRUE(package.ReadSectionTable("C:\\t\\setup.exe", r.log));
+         r.log.text.clear();
+         const LauncherSettings settings = LoadSettings(package, r.files, r.log);
+         return {std::string(settings.modernSearch ? "modern" : "classic") + (settings.installerExitCode ? " installer" : " zero"),
+                 r.log.text};
+     }},
     {"ReadArchive", [](In in) -> Strings {
          Reading r(in, "C:\\t\\Install.class");
          JavaArchive archive(r.files, kTexts, r.log);

@@ -103,7 +103,7 @@ target_link_libraries(search_cost PRIVATE tarnwick_core)
 # They run alone: some search the whole drive C, where others put JVMs, and
 # all share the temporary folder. The languages group leaves the pictures of
 # its windows in screenshots/; real_jvm runs the host's JVM through the bridge.
-foreach(group launcher_log package jvm_search dialogs progress real_jvm languages)
+foreach(group launcher_log package jvm_search dialogs progress real_jvm languages modern)
     add_wine_test(e2e.${group} ${CMAKE_SOURCE_DIR}/tests/e2e/run.sh
                   ${CMAKE_SOURCE_DIR}/tests/e2e/scenarios/${group} ${WINDOWS_TEST_DIR}
                   $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${CMAKE_BINARY_DIR}/screenshots)

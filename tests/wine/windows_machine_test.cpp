@@ -50,7 +50,7 @@ TEST(WindowsMachine, ReadsTodaysRegistryInEachView) {
         {RegistryRoot::LocalMachine, KEY_WOW64_64KEY, "17.0.9", "Dword", REG_DWORD, "ABCD"},
         {RegistryRoot::LocalMachine, KEY_WOW64_64KEY, "17.0.9", "Long", REG_SZ, long1025 + nul},
         {RegistryRoot::LocalMachine, KEY_WOW64_32KEY, "11.0.2", "JavaHome", REG_SZ, "C:\\x86\\jdk-11" + nul},
-        {RegistryRoot::CurrentUser, 0, "22", "JavaHome", REG_SZ, "C:\\u\\jdk-22" + nul}};
+        {RegistryRoot::CurrentUser, KEY_WOW64_64KEY, "22", "JavaHome", REG_SZ, "C:\\u\\jdk-22" + nul}};
     for (const auto& w : writes) {
         HKEY created = nullptr;
         const std::string path = std::string(key) + "\\" + w.sub;

@@ -49,7 +49,7 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
                          ${CMAKE_BINARY_DIR}/fuzz-smoke/${target} ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${target})
     endfunction()
     foreach(target fuzz_options fuzz_image_size fuzz_section_table fuzz_java_archive fuzz_criteria fuzz_verify_output
-                   fuzz_criteria_record fuzz_command_line fuzz_registry_value)
+                   fuzz_criteria_record fuzz_command_line fuzz_registry_value fuzz_settings)
         add_fuzz_target(${target})
     endforeach()
     add_fuzz_target(fuzz_bridge_arguments tools/jvm_bridge/bridge_settings.cpp tools/jvm_bridge/host_command.cpp
@@ -121,7 +121,7 @@ target_link_libraries(search_cost PRIVATE tarnwick_core)
 # They run alone: some search the whole drive C, where others put JVMs, and
 # all share the temporary folder. The languages group leaves the pictures of
 # its windows in screenshots/; real_jvm runs the host's JVM through the bridge.
-foreach(group launcher_log package jvm_search dialogs progress real_jvm languages)
+foreach(group launcher_log package jvm_search dialogs progress real_jvm languages modern)
     add_wine_test(e2e.${group} ${CMAKE_SOURCE_DIR}/tests/e2e/run.sh
                   ${CMAKE_SOURCE_DIR}/tests/e2e/scenarios/${group} ${WINDOWS_TEST_DIR}
                   $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${CMAKE_BINARY_DIR}/screenshots)

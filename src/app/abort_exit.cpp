@@ -43,11 +43,11 @@ void LauncherApp::EndAbortedRun(HANDLE worker) {
     DeleteWithoutHeap(log, archiveExtracted, archivePath, &archiveFile);
     DeleteWithoutHeap(log, bundledInstallerExtracted, bundledInstallerPath, &bundledInstallerFile);
     log.Close();
-    // The exit code is always 0, as for every other end of a run. Not
-    // ExitProcess: the DLLs' detach code it runs could wait for a lock the
-    // stopped worker still holds (the heap's, say) and never return.
-    ::TerminateProcess(::GetCurrentProcess(), 0);
-    ::ExitProcess(0);  // only if the system refused the above
+    // Not ExitProcess: the DLLs' detach code it runs could wait for a lock
+    // the stopped worker still holds (the heap's, say) and never return.
+    const UINT exitCode = settings.installerExitCode ? kExitAborted : 0;
+    ::TerminateProcess(::GetCurrentProcess(), exitCode);
+    ::ExitProcess(exitCode);  // only if the system refused the above
 }
 
 }  // namespace tarnwick

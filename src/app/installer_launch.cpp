@@ -28,6 +28,7 @@ bool LauncherApp::VerifyChosenJvm() {
 }
 
 bool LauncherApp::LaunchInstaller() {
+    runEnd = RunEnd::InstallerNotStarted;
     std::string arguments;
     if (!BuildJavaCommand(jvmPath, classPath, archivePath, arguments)) return false;
     if (log.tracing()) {
@@ -36,11 +37,13 @@ bool LauncherApp::LaunchInstaller() {
     }
     // The installer's own windows take over; the dialog does not come back.
     SendProgressMessage(WM_HIDEPROGRESS);
-    if (!RunProcess(jvmPath, arguments, /*wait=*/true, /*hidden=*/false, /*forceShow=*/false)) {
+    if (!RunProcess(jvmPath, arguments, /*wait=*/true, /*hidden=*/false, /*forceShow=*/false,
+                    &installerExitCode)) {
         WriteLogLine(log, "\r\n%s %s %s %s\r\n",
                      {LoadText(IDS_LAUNCHING), jvmPath, LoadText(IDS_USING_JVM), LoadText(IDS_FAILED)});
         return false;
     }
+    runEnd = RunEnd::InstallerEnded;
     return true;
 }
 

@@ -16,6 +16,7 @@ bool LauncherApp::SearchJvm(int searchNumber) {
 
     WindowsMachine machine;
     JvmSearch search(machine, texts, log, verifyClassPath);
+    search.SetModernSearch(settings.modernSearch);
     const JvmDescriptor found = search.FindJvm(searchCriteria, searchNumber);
     if (!found.bin.empty()) {
         jvmPath = found.bin;

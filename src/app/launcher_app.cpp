@@ -75,6 +75,7 @@ bool LauncherApp::Run() {
         return false;
     }
 
+    runEnd = RunEnd::NoJvm;
     // The first alternative that yields a JVM wins; a failure anywhere in
     // the shipped-JVM chain falls through to browsing.
     const bool haveJvm = !jvmPath.empty() || SearchJvm(1) ||
@@ -82,6 +83,16 @@ bool LauncherApp::Run() {
                          BrowseForJvm();
     if (!haveJvm) return false;
     return VerifyAndLaunch();
+}
+
+int LauncherApp::ExitCode() const {
+    if (!settings.installerExitCode) return 0;
+    switch (runEnd) {
+        case RunEnd::PackageUnreadable: return kExitPackageUnreadable;
+        case RunEnd::NoJvm: return kExitNoJvm;
+        case RunEnd::InstallerNotStarted: return kExitInstallerNotStarted;
+        default: return static_cast<int>(installerExitCode);
+    }
 }
 
 void LauncherApp::Teardown() {

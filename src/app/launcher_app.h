@@ -11,8 +11,17 @@
 #include "base/win32/scoped_handle.h"
 #include "base/win32/string_table.h"
 #include "package/installation_package.h"
+#include "package/launcher_settings.h"
 
 namespace tarnwick {
+
+// The exit codes of a run whose package says exitcode=installer, for what
+// the launcher ends itself (Windows Installer's codes of the same meaning);
+// once the installer has run, its own exit code. Without the setting, 0.
+constexpr int kExitPackageUnreadable = 1619;    // not read, extracted or valid
+constexpr int kExitNoJvm = 1633;                // no JVM found, chosen or verified
+constexpr int kExitAborted = 1602;              // the user confirmed Cancel
+constexpr int kExitInstallerNotStarted = 1603;  // the JVM could not be started with it
 
 class LauncherApp {
   public:
@@ -72,6 +81,12 @@ class LauncherApp {
     std::vector<uint8_t> verifyClassData;
     std::vector<uint8_t> criteriaData;
     std::vector<uint8_t> bundledInstallerData;
+    LauncherSettings settings;  // from the package's section 4, once loaded
+    // How far the run got, for the exit code.
+    enum class RunEnd { PackageUnreadable, NoJvm, InstallerNotStarted, InstallerEnded };
+    RunEnd runEnd = RunEnd::PackageUnreadable;
+    unsigned long installerExitCode = 0;
+    int ExitCode() const;
     InstallLog log;
     // Each extracted file stays open, sharing reading only, until Teardown
     // deletes it: nobody can change or swap it while it is used.

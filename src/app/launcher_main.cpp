@@ -62,7 +62,7 @@ int LauncherMain(HINSTANCE instance, const char* commandLine) {
     } else {
         RunInteractive();
     }
-    return 0;
+    return App.ExitCode();
 }
 
 }  // namespace tarnwick

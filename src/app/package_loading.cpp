@@ -13,6 +13,7 @@ bool LauncherApp::LoadPackage() {
         ShowErrorBox(nullptr, IDS_READ_FAILED, title);
         return false;
     }
+    settings = LoadSettings(package, files, log);
 
     std::vector<uint8_t>* const buffers[] = {&archiveData, &verifyClassData, &criteriaData};
     // Sizes come from the file: every section must lie inside it before a

@@ -107,6 +107,63 @@ bool MatchCriterion(JvmCriterion& criterion, const JvmDescriptor& descriptor) {
     return true;
 }
 
+namespace {
+
+// Feature versions stay far below this; more digits are no version.
+constexpr int kMaxVersionDigits = 6;
+
+// The digits at `at` as a number, ending at `end`; false when there are none
+// or too many.
+bool LeadingNumber(const std::string& text, size_t at, int* number, size_t* end) {
+    size_t i = at;
+    int value = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - at < kMaxVersionDigits) {
+        value = value * 10 + (text[i] - '0');
+        ++i;
+    }
+    if (i == at || (i < text.size() && text[i] >= '0' && text[i] <= '9')) return false;
+    *number = value;
+    *end = i;
+    return true;
+}
+
+bool EndsFeature(const std::string& text, size_t at) {
+    return at == text.size() || text[at] == '.' || text[at] == '_' || text[at] == '-' || text[at] == '+';
+}
+
+}  // namespace
+
+bool FeatureVersion(const std::string& version, int* feature) {
+    int number = 0;
+    size_t end = 0;
+    if (!LeadingNumber(version, 0, &number, &end) || !EndsFeature(version, end)) return false;
+    if (number == 1 && end < version.size() && version[end] == '.') {
+        return LeadingNumber(version, end + 1, feature, &end) && EndsFeature(version, end);
+    }
+    *feature = number;
+    return true;
+}
+
+bool MinimumFeatureVersion(const std::string& value, int* minimum) {
+    size_t end = 0;
+    return LeadingNumber(value, 0, minimum, &end) && end + 1 == value.size() && value[end] == '+';
+}
+
+bool MatchJvm(JvmCriterion& criterion, const JvmDescriptor& descriptor) {
+    int minimum = 0;
+    if (!MinimumFeatureVersion(criterion.version, &minimum)) return MatchCriterion(criterion, descriptor);
+    int feature = 0;
+    if (!FeatureVersion(descriptor.version, &feature) || feature < minimum) return false;
+    // The floor is met: what is left is the vendor test, with a version
+    // value that every reported version contains.
+    JvmCriterion anyVersion = criterion;
+    anyVersion.version.clear();
+    if (!MatchCriterion(anyVersion, descriptor)) return false;
+    anyVersion.version = criterion.version;
+    criterion = anyVersion;
+    return true;
+}
+
 bool SameJvm(const JvmDescriptor& a, const JvmDescriptor& b) {
     return a.home == b.home && a.libs == b.libs && a.bin == b.bin;
 }

@@ -28,6 +28,7 @@ struct JvmDescriptor {
     std::string vendor;   // derived from the reported vendor URL
     std::string type;     // "jdk", "jre" or "jview": where it was found
     std::string version;  // the reported java.version, trimmed
+    std::string reportedHome;  // the reported java.home, trimmed
 };
 
 // One term of the criteria text. `matchedExecutable` and `matched`, and an
@@ -61,6 +62,20 @@ std::vector<CriterionGroup> GroupCriteria(const std::string& text, int searchNum
 // criterion: both reported values present and containing the criterion's
 // values. On a match the criterion records the JVM.
 bool MatchCriterion(JvmCriterion& criterion, const JvmDescriptor& descriptor);
+
+// The feature version of a java.version string: the number after "1." for
+// "1.x" strings ("1.8.0_392" is 8), else the leading integer, which ends at
+// '.', '_', '-', '+' or the end ("17.0.9", "21", "9-ea"). False when the text
+// has none.
+bool FeatureVersion(const std::string& version, int* feature);
+
+// The N of a version value "N+" (digits, then '+'); false for any other value.
+bool MinimumFeatureVersion(const std::string& value, int* minimum);
+
+// The search's test of a verified JVM: a version value "N+" asks for a
+// feature version of at least N, with the vendor still tested as
+// MatchCriterion does; any other value is MatchCriterion's containment.
+bool MatchJvm(JvmCriterion& criterion, const JvmDescriptor& descriptor);
 
 // Same home, libs and bin: the same JVM for refusing duplicates.
 bool SameJvm(const JvmDescriptor& a, const JvmDescriptor& b);

@@ -45,6 +45,7 @@ JvmDescriptor JvmSearch::FindJvm(const std::string& criteriaText, int searchNumb
     bool found = false;
     for (size_t g = 0; g < groups.size() && !found; ++g) {
         if (g == 0) found = RunStage(groups[g], SearchStage::KnownPlaces, &result);
+        if (!found && modern_) found = RunStage(groups[g], SearchStage::ModernPlaces, &result);
         if (!found) found = RunStage(groups[g], SearchStage::DiskScan, &result);
     }
     for (const CriterionGroup& group : groups) {
@@ -68,6 +69,8 @@ bool JvmSearch::RunStage(CriterionGroup& group, SearchStage stage, JvmDescriptor
 }
 
 bool JvmSearch::SearchCriterion(JvmCriterion& c, SearchResults& list, SearchStage stage) {
+    // jview has no place of today.
+    if (stage == SearchStage::ModernPlaces) return c.vendor != "microsoft" && SearchModernPlaces(c, list);
     const std::string version = KeyVersion(c.version);
     const bool anyType = c.type.empty();
     if (c.vendor == "sun" || c.vendor.empty()) {
@@ -307,6 +310,7 @@ bool JvmSearch::TryCandidateList(JvmCriterion& c, const std::string& name,
 
 bool JvmSearch::TryCandidate(JvmCriterion& c, JvmDescriptor& d, SearchResults& list) {
     if (!VerifyJvm(c, d)) return false;
+    TakeReportedHome(d);
     for (const JvmDescriptor& known : list) {
         if (SameJvm(known, d)) return false;
     }
@@ -333,7 +337,8 @@ bool JvmSearch::VerifyJvm(JvmCriterion& criterion, JvmDescriptor& candidate) {
         const VerifyReport report = ReadVerifyOutput(output);
         candidate.version = report.version;
         candidate.vendor = report.vendor;
-        passed = MatchCriterion(criterion, candidate);
+        candidate.reportedHome = report.home;
+        passed = MatchJvm(criterion, candidate);
     }
     if (log_.tracing()) {
         WriteLogLine(log_, "\r\n\t%s %s...", {texts_.Text(IDS_VERIFYING_JVM), candidate.bin});

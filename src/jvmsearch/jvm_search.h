@@ -4,7 +4,8 @@
 // For the first group of criteria the known places (registry, default
 // install folder, PATH) come first; only when all of them failed is the same
 // group tried against a scan of the fixed drives, and every later group gets
-// only that scan. The first verified JVM ends the search.
+// only that scan. With search=modern every group first tries today's places
+// (modern_places.h) before its scan. The first verified JVM ends the search.
 #pragma once
 
 #include <set>
@@ -19,7 +20,7 @@
 
 namespace tarnwick {
 
-enum class SearchStage { KnownPlaces, DiskScan };
+enum class SearchStage { KnownPlaces, ModernPlaces, DiskScan };
 
 // Output kept from one verification run: far more than the verify class
 // prints, small enough that a candidate flooding its pipe costs nothing.
@@ -52,6 +53,9 @@ class JvmSearch {
     // `searchNumber` counts the searches of the run from 1: only the first
     // keeps a "microsoft" criterion (see GroupCriteria).
     JvmDescriptor FindJvm(const std::string& criteriaText, int searchNumber);
+    // search=modern: today's places too, and a javapath shim's class path
+    // taken from the home its JVM reports.
+    void SetModernSearch(bool on) { modern_ = on; }
 
     bool SearchCriterion(JvmCriterion& criterion, SearchResults& list, SearchStage stage);
     bool VerifyJvm(JvmCriterion& criterion, JvmDescriptor& candidate);
@@ -85,6 +89,17 @@ class JvmSearch {
                           const std::vector<std::string>& candidates, SearchResults& list);
     bool TryCandidate(JvmCriterion& c, JvmDescriptor& d, SearchResults& list);
 
+    // Today's places (modern_places.cpp).
+    bool SearchModernPlaces(JvmCriterion& c, SearchResults& list);
+    bool FindInModernRegistry(JvmCriterion& c, SearchResults& list, RegistryRoot root, RegistryView view);
+    bool FindInJavaHome(JvmCriterion& c, SearchResults& list);
+    bool FindInModernFolders(JvmCriterion& c, SearchResults& list);
+    bool FindThroughShims(JvmCriterion& c, SearchResults& list);
+    bool TryModernHome(JvmCriterion& c, SearchResults& list, const std::string& home);
+    bool TryModernExecutable(JvmCriterion& c, SearchResults& list, const std::string& home,
+                             const std::string& executable);
+    void TakeReportedHome(JvmDescriptor& d);
+
     void FillDevKitDescriptor(JvmDescriptor& d, const std::string& home, const std::string& executable);
     void FillRuntimeDescriptor(JvmDescriptor& d, const std::string& home, const std::string& executable);
     void FillJviewDescriptor(JvmDescriptor& d, const std::string& home, const std::string& executable);
@@ -102,6 +117,8 @@ class JvmSearch {
     const std::string verifyClassPath_;
     SearchCaches caches_;
     std::set<FolderIdentity> scannedFolders_;
+    bool modern_ = false;
+    std::set<std::string> modernTried_;  // lower case, for the criterion being searched
 };
 
 }  // namespace tarnwick

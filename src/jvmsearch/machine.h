@@ -33,6 +33,13 @@ struct FolderIdentity {
     }
 };
 
+// Where today's JVMs register: the two registry roots, and the views a
+// program may read them in. Default is the view the program gets without
+// asking (the only one on 32-bit Windows); the others are asked for with
+// KEY_WOW64_64KEY and KEY_WOW64_32KEY.
+enum class RegistryRoot { LocalMachine, CurrentUser };
+enum class RegistryView { Default, Bits64, Bits32 };
+
 class Machine {
   public:
     virtual ~Machine() = default;
@@ -64,6 +71,26 @@ class Machine {
     enum class RunOutcome { NotStarted, Ended, TimedOut };
     virtual RunOutcome RunCapturingOutput(const std::string& commandLine, size_t maxOutput,
                                           std::string* output) = 0;
+
+    // For the search of today's JVMs (search=modern). A machine that knows
+    // none of them finds nothing there.
+    // The registry views to read, in order: 64-bit then 32-bit where the
+    // system has both, else only the default one.
+    virtual std::vector<RegistryView> RegistryViews() { return {RegistryView::Default}; }
+    // The names of the subkeys of root\key in that view, in the order the
+    // registry gives them; false when the key cannot be opened.
+    virtual bool ListRegistrySubkeys(RegistryRoot, RegistryView, const std::string& /*key*/,
+                                     std::vector<std::string>* /*names*/) {
+        return false;
+    }
+    // A text value (REG_SZ or REG_EXPAND_SZ, taken as stored) of root\key in
+    // that view; false when missing, of another type or longer than 1,024 bytes.
+    virtual bool ReadRegistryText(RegistryRoot, RegistryView, const std::string& /*key*/,
+                                  const std::string& /*valueName*/, std::string* /*value*/) {
+        return false;
+    }
+    // An environment variable; empty when it is absent or too long.
+    virtual std::string EnvironmentVariable(const std::string& /*name*/) { return std::string(); }
 };
 
 }  // namespace tarnwick

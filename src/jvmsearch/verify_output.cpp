@@ -38,6 +38,8 @@ VerifyReport ReadVerifyOutput(const std::string& output) {
     } else {
         report.vendor = url;
     }
+    report.home = PropertyValue(output, "java.home");
+    TrimSpaces(report.home);
     TrimSpaces(report.version);
     TrimSpaces(report.vendor);
     return report;

@@ -9,20 +9,22 @@
 # A scenario is lines of words: blanks separate, "..." keeps blanks, ${NAME}
 # is replaced, ${NAME+N} and ${NAME-N} with sums (DIR: the run folder, TEMP,
 # WINDIR, PROFILE, TAB, IMAGE: the launcher's size; after `setup` TOTAL
-# ARCHIVE_SIZE VERIFY_SIZE CRITERIA_SIZE O1 O2 O3; after `bridge` VERSION VENDOR). '#' lines are comments. Paths
+# ARCHIVE_SIZE VERIFY_SIZE CRITERIA_SIZE O1 O2 O3 O4; after `bridge` VERSION VENDOR). '#' lines are comments. Paths
 # are Windows paths, relative ones in the run folder. Lines "|TEXT" after a
 # check are its expected lines (logs and the JVM record end each in CR LF).
 #  Machine:  folder NAME | text FILE TEXT (printf %b) | bytes FILE COUNT zero|random
 #    copy FROM TO (FROM: launcher stand_in tarnpack verify or a path)
 #    archive FILE OPTIONS... (tarnpack archive of Installer.class)
-#    setup FILE ARCHIVE CRITERIA | cut FILE FROM BYTES | poke FILE OFFSET TEXT
+#    setup FILE ARCHIVE CRITERIA [BUILD_OPTIONS...] | cut FILE FROM BYTES | poke FILE OFFSET TEXT
 #    jvm EXE [VERSION [VENDOR_URL [MODE [KEY=VALUE]]]] (a stand-in JVM)
 #    touch FILE... | reg KEY JAVA_HOME | drive LETTER HOSTFOLDER | link FILE TARGET
-#    opener (https opens the stand-in opener.exe) | bridge (the host JVM)
+#    regval HKLM|HKCU\KEY NAME TEXT [64|32] (in that view; else the launcher's own)
+#    opener (https opens the stand-in opener.exe) | bridge [temurin] (the host
+#    JVM; temurin: registered only as Temurin's MSI does, in the 64-bit view)
 #    font ja | env NAME VALUE | locale LC | codepage CP | header DATE TIME
 #  Run:      run [WATCHER_OPTIONS... --] PROGRAM ARGS... (under the watcher,
 #    record run.rec; its exit code must be 0 unless `exit N` follows)
-#  Checks:   exit N | log FILE [has|tail] | lacks FILE TEXT | record
+#  Checks:   exit N (Unix sees N % 256) | log FILE [has|tail] | lacks FILE TEXT | record
 #    windows (caption, texts, buttons, owner line of each window)
 #    states [has] (visible, region, status of the progress dialog; "cancel")
 #    file PATH | nofile PATH | same A B | shot NAME TEXT | running PATTERN | sleep S
@@ -31,7 +33,7 @@ set -u
 export LC_ALL=C
 scenarios=$1 windows=$2 tarnpack=$3 classes=$4 shots=$5
 launcher="$windows/launcher.exe" stand_in="$windows/stand_in_jvm.exe"
-CRLF=$'\r\n' NL=$'\n' TAB=$'\t' PASSES=0 FAILURES=0 registry_used=1
+CRLF=$'\r\n' NL=$'\n' TAB=$'\t' PASSES=0 FAILURES=0 registry_used=1 reg_keys=()
 # The prefix's folders, asked once. A Wine start can fail now and then ("Internal
 # error" while the last group's wineserver winds down): ask again, and stop
 # the group loudly rather than run it on wrong paths.
@@ -110,7 +112,8 @@ clean_machine() {
     rm -f "$(host "$TEMP")"/{twlog.txt,Verify.class,Installer.class,Bundled.class,jvm-setup.exe}
     # Each start of Wine costs a second; the keys go only where a scenario set some.
     [ "$registry_used" = 0 ] || reg_delete 'Software\JavaSoft'
-    registry_used=0
+    for f in "${reg_keys[@]}"; do tw_wine reg delete "${f% *}" /f "${f##* }" >/dev/null 2>&1; done
+    registry_used=0 reg_keys=()
     unmap_drive d; unmap_drive e
 }
 
@@ -126,10 +129,11 @@ directive() {
               mkdir -p "$(dirname "$(host "$2")")"; cp -f "$f" "$(host "$2")" ;;
         archive) f=$1; shift; (cd "$run_host" && "$tarnpack" archive -o "$f" --class "$classes/Installer.class" "$@" >/dev/null) ;;
         setup) (cd "$run_host" && "$tarnpack" build -o "$1" --launcher "$launcher" --archive "$2" \
-                   --verify "$classes/Verify.class" --criteria "$3" >/dev/null) || check "tarnpack build $1" 1 0 $?
+                   --verify "$classes/Verify.class" --criteria "$3" "${@:4}" >/dev/null) || check "tarnpack build $1" 1 0 $?
                TOTAL=$(stat -c %s "$(host "$1")") ARCHIVE_SIZE=$(stat -c %s "$(host "$2")") CRITERIA_SIZE=$((2 + ${#3}))
                VERIFY_SIZE=$(stat -c %s "$classes/Verify.class")
-               O1=$((IMAGE + 43 + 2 + 15)); O2=$((O1 + ARCHIVE_SIZE + 2 + 12)); O3=$((O2 + VERIFY_SIZE + 2 + 18)) ;;
+               f=$((4 + 13 * ($# > 3 ? 4 : 3)))  # settings options add section 4
+               O1=$((IMAGE + f + 2 + 15)); O2=$((O1 + ARCHIVE_SIZE + 2 + 12)); O3=$((O2 + VERIFY_SIZE + 2 + 18)); O4=$((O3 + CRITERIA_SIZE + 2 + 17)) ;;
         cut) head -c "-$3" "$(host "$2")" >"$(host "$1")" ;;
         poke) printf '%b' "$3" | dd of="$(host "$1")" bs=1 seek=$(($2)) conv=notrunc status=none ;;
         jvm) f=$(host "$1"); mkdir -p "$(dirname "$f")"; cp -f "$stand_in" "$f"
@@ -137,6 +141,7 @@ directive() {
                  "${4:-normal}" "${5:+$5$CRLF}" >"$(dirname "$f")/jvm.properties" ;;
         touch) for f; do mkdir -p "$(dirname "$(host "$f")")"; touch "$(host "$f")"; done ;;
         reg) reg_set_java_home "$1" "$2"; registry_used=1 ;;
+        regval) regval "$@" ;;
         drive) f=$(dirname "$WINEPREFIX")/$2; rm -rf "$f"; map_fixed_drive "$1" "$f" ;;
         link) mkdir -p "$(dirname "$(host "$1")")"; ln -sfn "$2" "$(host "$1")" ;;
         opener) cp -f "$stand_in" "$run_host/opener.exe"
@@ -144,7 +149,9 @@ directive() {
         bridge) VENDOR=$(host_jvm_property "$classes" java.vendor.url)
                 for f in sun microsoft ibm; do [[ "$VENDOR" == *$f* ]] && { VENDOR=$f; break; }; done
                 VERSION=$(criterion_version "$(host_jvm_property "$classes" java.version)") registry_used=1
-                install_jvm_bridge "$windows/tools/jvm_bridge/jvm_bridge.exe" "$VERSION" ;;
+                install_jvm_bridge "$windows/tools/jvm_bridge/jvm_bridge.exe" "$VERSION"
+                [ "${1:-}" != temurin ] || { reg_delete "Software\\JavaSoft\\Java Runtime Environment\\$VERSION"
+                    regval "HKLM\\SOFTWARE\\Eclipse Adoptium\\JDK\\$(host_jvm_property "$classes" java.version).0\\hotspot\\MSI" Path "$JVM_BRIDGE_HOME\\" 64; } ;;
         # Japanese Windows draws "MS Sans Serif" in its UI font: Wine's is
         # set aside and IPA Gothic stands in for it.
         font) mkdir -p "$aside"; mv -f "$fonts"/sserife*.fon "$fonts"/ssee*.fon "$fonts"/ms_sans_serif.ttf "$aside/" 2>/dev/null
@@ -154,7 +161,7 @@ directive() {
         codepage) codepage=$1 ;;
         header) header_words=("$1" "$2") ;;
         run) run_program "$@" ;;
-        exit) [ "$status" = "$1" ]; check "exit code" $? "$1" "$status"; pending=0 ;;
+        exit) [ "$status" = $(($1 % 256)) ]; check "exit code" $? "$1" "$status"; pending=0 ;;
         log) slurp got "$(host "$1")"; want=$(in_codepage "$BLOCK"; printf x); want=${want%x}
              check_header "$1" "$got"
              compare "log $1${2:+ ($2)}" "${2:-exact}" "$want" "${got:$header_length}" ;;
@@ -174,6 +181,13 @@ directive() {
         sleep) sleep "$1" ;;
         *) check "directive $d" 1 "a known directive" "$d" ;;
     esac
+}
+
+# regval KEY NAME TEXT [64|32]: the key's first four parts go at clean-up.
+regval() {
+    local view=${4:+/reg:$4}
+    tw_wine reg add "$1" /v "$2" /d "$3" /f "${view:-$TARNWICK_REG_VIEW}" >/dev/null 2>&1 || check "reg add $1" 1 0 $?
+    reg_keys+=("$(cut -d'\' -f1-4 <<<"$1") ${view:-$TARNWICK_REG_VIEW}")
 }
 
 check_header() {

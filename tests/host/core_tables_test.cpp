@@ -10,6 +10,8 @@
 #include "javacommand/java_command.h"
 #include "jvmsearch/verify_output.h"
 #include "jvmsearch/jvm_search.h"
+#include "jvmsearch/modern_places.h"
+#include "package/launcher_settings.h"
 #include "package/criteria_record.h"
 #include "package/installation_package.h"
 #include "package/java_archive.h"
@@ -180,6 +182,26 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
          const bool matched = MatchCriterion(c, Jvm({"", "", "C:\\jre\\bin\\jre.exe", in[1], in[2]}));
          return {YesNo(matched), Describe({c}), YesNo(c.matched), c.matchedExecutable};
      }},
+    {"MatchJvm", [](In in) -> Strings {
+         JvmCriterion c;
+         EXPECT_TRUE(c.ParseCriterionTerm(in[0]));
+         const bool matched = MatchJvm(c, Jvm({"", "", "C:\\jdk\\bin\\java.exe", in[1], in[2]}));
+         return {YesNo(matched), Describe({c}), YesNo(c.matched), c.matchedExecutable};
+     }},
+    {"FeatureVersion", [](In in) -> Strings {
+         int feature = -1, minimum = -1;
+         const bool isFeature = FeatureVersion(in[0], &feature), isMinimum = MinimumFeatureVersion(in[0], &minimum);
+         return {isFeature ? std::to_string(feature) : "none", isMinimum ? std::to_string(minimum) : "none"};
+     }},
+    {"NormalizeJavaHome", [](In in) -> Strings { return {"[" + NormalizeJavaHome(in[0]) + "]", YesNo(IsJavapathFolder(in[0]))}; }},
+    {"ReadSettings", [](In in) -> Strings {
+         const std::vector<uint8_t> data(in[0].begin(), in[0].end());
+         Strings keys;
+         for (const SettingLine& line : ReadSettingLines(data)) keys.push_back("[" + line.key + "]=[" + line.value + "]");
+         const LauncherSettings settings = InterpretSettings(ReadSettingLines(data));
+         return {test::Join(keys, " "), std::string(settings.modernSearch ? "modern" : "classic") +
+                 (settings.installerExitCode ? " installer" : " zero"), test::Join(settings.ignored, ";")};
+     }},
     {"ParseCriterionTerm", [](In in) -> Strings {
          JvmCriterion c;
          c.vendor = "ibm";  // what a term does not name stays
@@ -198,7 +220,7 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
          return {ComposeJreClassPath(in[0], Files(in[0], in[1], &asked)), test::Join(asked, ";")};
      }},
     {"ReadVerifyOutput", [](In in) -> Strings {
-         const auto [version, vendor] = ReadVerifyOutput(in[0]);
+         const auto [version, vendor, home] = ReadVerifyOutput(in[0]);
          return {"[" + version + "]", "[" + vendor + "]"};
      }},
     {"SplitClassLocation", [](In in) -> Strings {
@@ -238,6 +260,15 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
          std::string sections;
          for (int id : {1, 2, 3, 4, 9}) sections += " " + std::to_string(id) + ":" + Data(r.files, package.Section(id));
          return {"yes", r.log.text, sections.substr(1)};
+     }},
+    {"LoadSettings", [](In in) -> Strings {
+         Reading r(in, "C:\\t\\setup.exe");
+         InstallationPackage package(r.files, kTexts);
+         EXPECT_TRUE(package.ReadSectionTable("C:\\t\\setup.exe", r.log));
+         r.log.text.clear();
+         const LauncherSettings settings = LoadSettings(package, r.files, r.log);
+         return {std::string(settings.modernSearch ? "modern" : "classic") + (settings.installerExitCode ? " installer" : " zero"),
+                 r.log.text};
      }},
     {"ReadArchive", [](In in) -> Strings {
          Reading r(in, "C:\\t\\Install.class");

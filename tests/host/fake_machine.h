@@ -89,6 +89,36 @@ class FakeMachine final : public Machine {
         return jvms[Lower(exe)].first;
     }
 
+    // Today's registry: "HKLM64\key|value" -> text (HKLM or HKCU, then 64, 32
+    // or nothing for the default view).
+    static std::string Hive(RegistryRoot root, RegistryView view) {
+        return std::string(root == RegistryRoot::LocalMachine ? "HKLM" : "HKCU") +
+               (view == RegistryView::Bits64 ? "64" : view == RegistryView::Bits32 ? "32" : "");
+    }
+    std::vector<RegistryView> RegistryViews() override { return views; }
+    bool ListRegistrySubkeys(RegistryRoot root, RegistryView view, const std::string& key,
+                             std::vector<std::string>* names) override {
+        const std::string prefix = Hive(root, view) + "\\" + key + "\\";
+        asked["subkeys"].push_back(prefix.substr(0, prefix.size() - 1));
+        names->clear();
+        for (const auto& [path, text] : values) {
+            if (path.compare(0, prefix.size(), prefix) != 0) continue;
+            const std::string name = path.substr(prefix.size(), path.find_first_of("\\|", prefix.size()) - prefix.size());
+            if (names->empty() || names->back() != name) names->push_back(name);
+        }
+        return !names->empty();
+    }
+    bool ReadRegistryText(RegistryRoot root, RegistryView view, const std::string& key, const std::string& valueName,
+                          std::string* value) override {
+        const auto at = values.find(Hive(root, view) + "\\" + key + "|" + valueName);
+        if (at != values.end()) *value = at->second;
+        return at != values.end();
+    }
+    std::string EnvironmentVariable(const std::string& name) override { return environment[name]; }
+
+    std::vector<RegistryView> views{RegistryView::Default};
+    std::map<std::string, std::string> values;       // today's registry, see Hive
+    std::map<std::string, std::string> environment;  // besides PATH
     std::map<std::string, std::string> registry;  // "key|value" -> text
     std::set<std::string> files, folders;         // files: lower case, every file and folder
     std::vector<std::string> paths;               // as added

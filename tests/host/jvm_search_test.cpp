@@ -31,6 +31,13 @@ class Scenario {
         else if (verb == "path") machine_.path = a;
         else if (verb == "drives") machine_.fixedDrives = {drives.begin(), drives.end()};
         else if (verb == "logall") log_.SetTracing(true);
+        else if (verb == "modern") modern_ = true;
+        else if (verb == "regval") machine_.values[a + "|" + b] = c.arg(3);
+        else if (verb == "env") machine_.environment[a] = b;
+        else if (verb == "views") {
+            machine_.views.clear();
+            for (const std::string& v : drives) machine_.views.push_back(v == "64" ? RegistryView::Bits64 : RegistryView::Bits32);
+        }
         else if (verb == "log" || verb == "log-starts") want_[verb].resize(1), want_[verb][0] += c.want[0];
         else if (verb == "asks") want_[a].insert(want_[a].end(), c.want.begin(), c.want.end() - c.want[0].empty());
         else Act(c, verb, a);
@@ -43,6 +50,7 @@ class Scenario {
         action_ = c.where;
         SCOPED_TRACE(action_);
         JvmSearch search(machine_, texts_, log_, "C:\\t\\Verify.class");
+        search.SetModernSearch(modern_);
         JvmCriterion criterion;
         SearchResults list;
         Strings found = {"unknown line"}, lists[2];
@@ -76,6 +84,7 @@ class Scenario {
     EnglishTexts texts_;
     test::MemoryLog log_;
     std::string action_;
+    bool modern_ = false;
     std::map<std::string, Strings> want_;
 };
 

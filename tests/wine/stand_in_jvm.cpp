@@ -23,6 +23,8 @@
 //            writes the file "installer-running" beside it and never ends
 //   flood    prints the letters a to z over and over on standard output, for
 //            ever or, with flood.bytes set, that many bytes, then exit code 0
+// home (java.home: default its folder without \bin, as a javapath shim
+// reports the JVM it starts) and exit (the exit code of any class but Verify).
 //
 // Started without any argument while TARNWICK_STAND_IN_INSTALL_TO names a
 // folder, it plays a JVM installer: it copies itself there as jre.exe with a
@@ -108,8 +110,8 @@ bool FindClass(const std::string& className, const std::string* classPath) {
 
 // What the verification class prints, in its order and layout.
 std::string Properties(const std::map<std::string, std::string>& settings, const std::string& classPath) {
-    std::string home = OwnFolder();
-    if (EndsWithNoCase(home, "\\bin")) home.resize(home.size() - 4);
+    std::string home = settings.count("home") ? settings.at("home") : OwnFolder();
+    if (!settings.count("home") && EndsWithNoCase(home, "\\bin")) home.resize(home.size() - 4);
     const std::string url = settings.at("vendor.url"), userHome = Environment("USERPROFILE");
     const std::string vendor = url.find("ibm") != std::string::npos         ? "IBM Corporation"
                                : url.find("microsoft") != std::string::npos ? "Microsoft Corp."
@@ -190,5 +192,5 @@ int main() {
         for (;;) ::Sleep(INFINITE);
     }
     WriteTo(STD_OUTPUT_HANDLE, "ran " + className + "\r\n");
-    return 0;
+    return settings.count("exit") ? std::atoi(settings.at("exit").c_str()) : 0;
 }

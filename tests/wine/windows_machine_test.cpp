@@ -34,6 +34,65 @@ TEST(WindowsMachine, ReadRegistryString) {
     ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\TarnwickTest");
 }
 
+// Today's keys: each view read apart (a key written in one is not seen in
+// the other), subkeys in the registry's order, text values only.
+TEST(WindowsMachine, ReadsTodaysRegistryInEachView) {
+    WindowsMachine machine;
+    const std::vector<RegistryView> views = machine.RegistryViews();
+    const bool both = views.size() == 2;
+    EXPECT_TRUE(both ? views[0] == RegistryView::Bits64 && views[1] == RegistryView::Bits32
+                     : views[0] == RegistryView::Default) << views.size() << " views";
+    const char* key = "Software\\TarnwickTest\\JDK";
+    const std::string nul(1, '\0'), long1025(1025, 'x');
+    const struct { RegistryRoot root; REGSAM view; const char* sub; const char* name; DWORD type; std::string stored; } writes[] = {
+        {RegistryRoot::LocalMachine, KEY_WOW64_64KEY, "21.0.1", "JavaHome", REG_SZ, "C:\\jdk-21" + nul},
+        {RegistryRoot::LocalMachine, KEY_WOW64_64KEY, "17.0.9", "JavaHome", REG_EXPAND_SZ, "C:\\jdk-17"},
+        {RegistryRoot::LocalMachine, KEY_WOW64_64KEY, "17.0.9", "Dword", REG_DWORD, "ABCD"},
+        {RegistryRoot::LocalMachine, KEY_WOW64_64KEY, "17.0.9", "Long", REG_SZ, long1025 + nul},
+        {RegistryRoot::LocalMachine, KEY_WOW64_32KEY, "11.0.2", "JavaHome", REG_SZ, "C:\\x86\\jdk-11" + nul},
+        {RegistryRoot::CurrentUser, KEY_WOW64_64KEY, "22", "JavaHome", REG_SZ, "C:\\u\\jdk-22" + nul}};
+    for (const auto& w : writes) {
+        HKEY created = nullptr;
+        const std::string path = std::string(key) + "\\" + w.sub;
+        ASSERT_EQ(::RegCreateKeyExA(w.root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+                                    path.c_str(), 0, nullptr, 0, KEY_WRITE | w.view, nullptr, &created, nullptr), ERROR_SUCCESS) << path;
+        ::RegSetValueExA(created, w.name, 0, w.type, reinterpret_cast<const BYTE*>(w.stored.data()), DWORD(w.stored.size()));
+        ::RegCloseKey(created);
+    }
+    const RegistryView v64 = both ? RegistryView::Bits64 : RegistryView::Default, v32 = both ? RegistryView::Bits32 : v64;
+    std::vector<std::string> names;
+    const auto Join = [](const std::vector<std::string>& parts) {
+        std::string text;
+        for (const std::string& part : parts) text += (text.empty() ? "" : " ") + part;
+        return text;
+    };
+    EXPECT_TRUE(machine.ListRegistrySubkeys(RegistryRoot::LocalMachine, v64, key, &names));
+    EXPECT_EQ(Join(names), both ? "17.0.9 21.0.1" : "11.0.2 17.0.9 21.0.1");
+    EXPECT_TRUE(machine.ListRegistrySubkeys(RegistryRoot::LocalMachine, v32, key, &names));
+    EXPECT_EQ(Join(names), both ? "11.0.2" : "11.0.2 17.0.9 21.0.1");
+    EXPECT_TRUE(machine.ListRegistrySubkeys(RegistryRoot::CurrentUser, v64, key, &names) && Join(names) == "22") << Join(names);
+    EXPECT_FALSE(machine.ListRegistrySubkeys(RegistryRoot::LocalMachine, v64, "Software\\TarnwickTest\\None", &names));
+    const struct { RegistryView view; const char* sub; const char* name; std::string text; } reads[] = {
+        {v64, "21.0.1", "JavaHome", "C:\\jdk-21"}, {v64, "17.0.9", "JavaHome", "C:\\jdk-17"}, {v64, "17.0.9", "Dword", "<not read>"},
+        {v64, "17.0.9", "Long", "<not read>"}, {v32, "11.0.2", "JavaHome", "C:\\x86\\jdk-11"},
+        {v32, "21.0.1", "JavaHome", both ? "<not read>" : "C:\\jdk-21"}};
+    for (const auto& r : reads) {
+        std::string text;
+        const bool read = machine.ReadRegistryText(RegistryRoot::LocalMachine, r.view, std::string(key) + "\\" + r.sub, r.name, &text);
+        EXPECT_EQ(read ? text : "<not read>", r.text) << r.sub << " " << r.name;
+    }
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+        HKEY software = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_ALL_ACCESS | view, &software) != ERROR_SUCCESS) continue;
+        ::RegDeleteTreeA(software, "TarnwickTest");
+        ::RegCloseKey(software);
+    }
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\TarnwickTest");
+    ::SetEnvironmentVariableA("TARNWICK_TEST_HOME", "C:\\jdk");
+    EXPECT_EQ(machine.EnvironmentVariable("TARNWICK_TEST_HOME"), "C:\\jdk");
+    EXPECT_EQ(machine.EnvironmentVariable("TARNWICK_TEST_ABSENT"), "");
+}
+
 // Listings mark folders "/" and reparse points "@": the drive scan enters no
 // link, nor a folder it has seen, known by volume and file index whatever the
 // spelling. Wine 8 answers CreateSymbolicLinkA with success and makes

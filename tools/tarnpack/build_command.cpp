@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <iostream>
 
 #include "command_line.h"
@@ -13,6 +14,7 @@ namespace {
 constexpr char kHelp[] =
     R"(usage: tarnpack build -o SETUP.EXE --launcher LAUNCHER.EXE --archive INSTALLER.CLASS
                       --verify VERIFY.CLASS (--criteria TEXT | --criteria-file FILE)
+                      [--modern-search] [--exit-code installer]
 
 Writes a setup executable: the launcher's bytes, then the package it carries.
   -o FILE               the setup executable to write (replaced only on success)
@@ -22,6 +24,13 @@ Writes a setup executable: the launcher's bytes, then the package it carries.
   --verify FILE         the compiled Verify.class
   --criteria TEXT       the JVM criteria, e.g. "vendor=sun:type=jre:version=1.2"
   --criteria-file FILE  the same, read from a file (a line end at its end is dropped)
+  --modern-search       search=modern: after the classic places the launcher also
+                        looks where today's JVMs register and install, before it
+                        scans the drives; "version=17+" means feature version 17 or later
+  --exit-code installer exitcode=installer: the launcher exits with the installer's
+                        exit code, or 1619 (package unreadable), 1633 (no JVM),
+                        1602 (aborted), 1603 (installer not started)
+Either option adds a settings section (id 4), which older launchers ignore.
 The whole file must stay below 4 GiB, the criteria at most 65535 bytes.
 )";
 
@@ -38,6 +47,12 @@ std::string ReadCriteriaFile(tarnwick::SourceOpener& files, const std::string& p
     if (!text.empty() && text.back() == '\n') text.pop_back();
     if (!text.empty() && text.back() == '\r') text.pop_back();
     return text;
+}
+
+bool AddSetting(PackageInputs& inputs, const std::string& line) {
+    if (std::find(inputs.settings.begin(), inputs.settings.end(), line) != inputs.settings.end()) return false;
+    inputs.settings.push_back(line);
+    return true;
 }
 
 }  // namespace
@@ -67,6 +82,11 @@ int RunBuild(const std::vector<std::string>& args) {
             criteriaGiven = true;
         } else if (option == "--criteria-file") {
             criteriaFile = line.TakeValue(option);
+        } else if (option == "--modern-search") {
+            if (!AddSetting(inputs, "search=modern")) line.Fail("--modern-search given twice");
+        } else if (option == "--exit-code") {
+            if (line.TakeValue(option) != "installer") line.Fail("--exit-code takes only the value installer");
+            AddSetting(inputs, "exitcode=installer");
         } else {
             line.Fail("unknown argument " + option);
         }

@@ -8,6 +8,7 @@
 #include "package/criteria_record.h"
 #include "package/installation_package.h"
 #include "package/java_archive.h"
+#include "package/launcher_settings.h"
 
 namespace tarnpack {
 namespace {
@@ -51,6 +52,15 @@ void ListPackage(tarnwick::SourceOpener& files, const std::string& path, std::os
     if (!read) throw PackError("the launcher cannot read the package of " + path);
     out << "package start " << package.start() << ", " << package.sectionCount() << " sections\n";
     out << "criteria: " << CriteriaText(files, path, package.Section(3)) << "\n";
+    if (package.sections().count(tarnwick::kSettingsSectionId) != 0) {
+        const tarnwick::PackageSection& section = package.Section(tarnwick::kSettingsSectionId);
+        if (!section.LiesInFile()) throw PackError("the settings section of " + path + " reaches past its end");
+        std::vector<uint8_t> data(static_cast<size_t>(section.size));
+        if (!data.empty() && !section.ReadData(files, data.data())) {
+            throw PackError("cannot read the settings section of " + path);
+        }
+        for (const tarnwick::SettingLine& line : tarnwick::ReadSettingLines(data)) out << "setting: " << line.text << "\n";
+    }
 }
 
 void ListArchive(tarnwick::SourceOpener& files, const std::string& path, std::ostream& out) {

@@ -8,6 +8,7 @@
 #include "javacommand/java_command.h"
 #include "output_file.h"
 #include "pack_error.h"
+#include "package/launcher_settings.h"
 #include "package/pe_image.h"
 
 namespace tarnpack {
@@ -108,9 +109,12 @@ PackageSummary WritePackage(tarnwick::SourceOpener& files, const PackageInputs& 
     const InputFile verify = ClassInput(files, inputs.verify);
     const std::vector<uint8_t> criteria = CriteriaRecord(inputs.criteria);
 
-    const std::vector<PackageEntry> entries = {{1, BaseName(inputs.archive), archive.size},
-                                               {2, kVerifySectionName, verify.size},
-                                               {3, kCriteriaSectionName, criteria.size()}};
+    std::string settings;
+    for (const std::string& line : inputs.settings) settings += line + "\n";
+    std::vector<PackageEntry> entries = {{1, BaseName(inputs.archive), archive.size},
+                                         {2, kVerifySectionName, verify.size},
+                                         {3, kCriteriaSectionName, criteria.size()}};
+    if (!settings.empty()) entries.push_back({tarnwick::kSettingsSectionId, tarnwick::kSettingsSectionName, settings.size()});
     // Checked before anything is written: a package the launcher cannot read.
     uint64_t total = launcher.size + 4 + kEntrySize * entries.size();
     for (const PackageEntry& entry : entries) total += SectionSize(entry);
@@ -129,6 +133,10 @@ PackageSummary WritePackage(tarnwick::SourceOpener& files, const PackageInputs& 
     CopyInput(files, verify, out);
     WriteCountedName(out, entries[2].name);
     out.Write(criteria);
+    if (!settings.empty()) {
+        WriteCountedName(out, entries[3].name);
+        out.Write(std::vector<uint8_t>(settings.begin(), settings.end()));
+    }
     const uint64_t fileSize = out.written();
     out.Commit();
     return {start, fileSize};

@@ -1,6 +1,7 @@
 // `tarnpack build`: the setup executable, the launcher's bytes followed by
 // the package (the layout package/installation_package.h reads) exactly as
-// the launcher expects it: three sections back to back behind a 43-byte table.
+// the launcher expects it: three sections back to back behind a 43-byte table,
+// and a fourth, the launcher settings, only when there are settings.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,7 @@ struct PackageInputs {
     std::string archive;   // section 1, named after its file name
     std::string verify;    // section 2
     std::string criteria;  // the text of section 3
+    std::vector<std::string> settings;  // "key=value" lines of section 4; none: no section
 };
 
 struct PackageEntry {

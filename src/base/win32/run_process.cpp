@@ -53,7 +53,7 @@ void ServeWaitingMessages() {
 }  // namespace
 
 bool RunProcess(const std::string& executable, const std::string& arguments, bool wait,
-                bool hidden, bool forceShow) {
+                bool hidden, bool forceShow, unsigned long* exitCode) {
     std::string line = ComposeProcessCommandLine(executable, arguments);
     std::vector<char> writable(line.begin(), line.end());
     writable.push_back('\0');
@@ -78,7 +78,10 @@ bool RunProcess(const std::string& executable, const std::string& arguments, boo
         HANDLE handles[] = {process.Get()};
         const DWORD woken = ::MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE,
                                                         QS_PAINT | QS_SENDMESSAGE);
-        if (woken == WAIT_OBJECT_0) return true;
+        if (woken == WAIT_OBJECT_0) {
+            if (exitCode != nullptr && !::GetExitCodeProcess(process.Get(), exitCode)) *exitCode = 0;
+            return true;
+        }
         if (woken != WAIT_OBJECT_0 + 1) return false;
         ServeWaitingMessages();
     }

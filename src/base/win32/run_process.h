@@ -10,8 +10,9 @@ namespace tarnwick {
 // starts the child's window hidden unless `forceShow` is set; on Windows
 // 95/98/Me a shown child's first visible window is hidden unless `hidden` or
 // `forceShow` is set. True when the child started and, if waited for, ended;
-// its exit code plays no part.
+// its exit code is stored in `exitCode` when one is given and the child was
+// waited for.
 bool RunProcess(const std::string& executable, const std::string& arguments, bool wait,
-                bool hidden, bool forceShow);
+                bool hidden, bool forceShow, unsigned long* exitCode = nullptr);
 
 }  // namespace tarnwick

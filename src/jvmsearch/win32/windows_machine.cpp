@@ -31,6 +31,9 @@ struct FindHandleTraits {
 using ScopedFindHandle = UniqueHandle<FindHandleTraits>;
 
 constexpr DWORD kRegistryBufferBytes = 260;
+// Today's registry values and variables hold paths: a long one still fits.
+constexpr DWORD kTextValueBytes = 1024;
+constexpr DWORD kSubkeyNameChars = 256;
 constexpr DWORD kPathBufferBytes = 67600;
 constexpr UINT kFolderBufferBytes = 260;
 constexpr DWORD kReadChunkBytes = 1024;
@@ -114,7 +117,86 @@ void DrainBrokenPipe(HANDLE pipe, size_t maxOutput, std::string* output) {
     }
 }
 
+HKEY RootKey(RegistryRoot root) {
+    return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+REGSAM ViewFlag(RegistryView view) {
+    switch (view) {
+        case RegistryView::Bits64: return KEY_WOW64_64KEY;
+        case RegistryView::Bits32: return KEY_WOW64_32KEY;
+        default: return 0;
+    }
+}
+
+ScopedRegistryKey OpenForReading(RegistryRoot root, RegistryView view, const std::string& key) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(RootKey(root), key.c_str(), 0, KEY_READ | ViewFlag(view), &opened) != ERROR_SUCCESS) {
+        return ScopedRegistryKey();
+    }
+    return ScopedRegistryKey(opened);
+}
+
 }  // namespace
+
+std::vector<RegistryView> WindowsMachine::RegistryViews() {
+#ifdef _WIN64
+    return {RegistryView::Bits64, RegistryView::Bits32};
+#else
+    // IsWow64Process came with XP SP2: looked up, not imported.
+    using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    const auto isWow64Process = kernel == nullptr ? nullptr
+        : reinterpret_cast<IsWow64ProcessFunction>(
+              reinterpret_cast<void*>(::GetProcAddress(kernel, "IsWow64Process")));
+    BOOL wow64 = FALSE;
+    if (isWow64Process != nullptr && isWow64Process(::GetCurrentProcess(), &wow64) && wow64) {
+        return {RegistryView::Bits64, RegistryView::Bits32};
+    }
+    return {RegistryView::Default};
+#endif
+}
+
+bool WindowsMachine::ListRegistrySubkeys(RegistryRoot root, RegistryView view, const std::string& key,
+                                         std::vector<std::string>* names) {
+    names->clear();
+    const ScopedRegistryKey opened = OpenForReading(root, view, key);
+    if (!opened.IsValid()) return false;
+    for (DWORD index = 0;; ++index) {
+        char name[kSubkeyNameChars] = {};
+        DWORD length = kSubkeyNameChars;
+        const LONG result = ::RegEnumKeyExA(opened.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (result == ERROR_NO_MORE_ITEMS) break;
+        // A name too long for any version key is skipped, not the rest.
+        if (result == ERROR_SUCCESS) names->emplace_back(name, length);
+        else if (result != ERROR_MORE_DATA) break;
+    }
+    return true;
+}
+
+bool WindowsMachine::ReadRegistryText(RegistryRoot root, RegistryView view, const std::string& key,
+                                      const std::string& valueName, std::string* value) {
+    const ScopedRegistryKey opened = OpenForReading(root, view, key);
+    if (!opened.IsValid()) return false;
+    char buffer[kTextValueBytes + 1] = {};
+    DWORD size = kTextValueBytes;
+    DWORD type = 0;
+    if (::RegQueryValueExA(opened.Get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                           &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        return false;
+    }
+    // The stored text need not end in a NUL; the spare byte is one.
+    value->assign(buffer, strnlen(buffer, std::min<size_t>(size, kTextValueBytes)));
+    return true;
+}
+
+std::string WindowsMachine::EnvironmentVariable(const std::string& name) {
+    char buffer[kTextValueBytes] = {};
+    const DWORD length = ::GetEnvironmentVariableA(name.c_str(), buffer, kTextValueBytes);
+    if (length == 0 || length >= kTextValueBytes) return std::string();
+    return std::string(buffer, length);
+}
 
 bool WindowsMachine::ReadRegistryString(const std::string& key, const std::string& valueName,
                                         std::string* value) {

@@ -35,6 +35,14 @@ class WindowsMachine final : public Machine {
     // TimedOut leaves in `output` what the child printed before it was ended.
     RunOutcome RunCapturingOutput(const std::string& commandLine, size_t maxOutput,
                                   std::string* output) override;
+    // Both views where the process runs under WOW64 (or is 64-bit itself);
+    // Windows 2000 refuses the KEY_WOW64_* flags, so elsewhere none is asked.
+    std::vector<RegistryView> RegistryViews() override;
+    bool ListRegistrySubkeys(RegistryRoot root, RegistryView view, const std::string& key,
+                             std::vector<std::string>* names) override;
+    bool ReadRegistryText(RegistryRoot root, RegistryView view, const std::string& key,
+                          const std::string& valueName, std::string* value) override;
+    std::string EnvironmentVariable(const std::string& name) override;
 
     DWORD verificationTimeLimitMs() const { return verificationTimeLimitMs_; }
 

@@ -1,0 +1,44 @@
+// Package section 4: settings that opt a package into launcher behaviour
+// beyond the classic run. Its data is text, one "key=value" line each (LF or
+// CR LF line ends). A package without the section runs as it always did, and
+// a launcher that knows no section 4 reads and ignores it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/byte_source.h"
+#include "base/log_sink.h"
+#include "package/installation_package.h"
+
+namespace tarnwick {
+
+inline constexpr uint8_t kSettingsSectionId = 4;
+inline constexpr char kSettingsSectionName[] = "launcher settings";
+
+struct SettingLine {
+    std::string key;    // blanks and tabs trimmed
+    std::string value;  // after the first '=', trimmed; empty when there is none
+    std::string text;   // the whole line, trimmed, as the log shows it
+};
+
+// Every non-empty line of the section's data, in order.
+std::vector<SettingLine> ReadSettingLines(const std::vector<uint8_t>& data);
+
+struct LauncherSettings {
+    bool modernSearch = false;       // search=modern
+    bool installerExitCode = false;  // exitcode=installer
+    // Lines whose key or value this launcher does not know; they set nothing.
+    std::vector<std::string> ignored;
+};
+
+// What the lines set; a later line of the same key wins.
+LauncherSettings InterpretSettings(const std::vector<SettingLine>& lines);
+
+// The settings of the package whose table `package` has read: defaults when
+// it has no section 4 or the section cannot be read. With the trace on, every
+// ignored line is logged.
+LauncherSettings LoadSettings(InstallationPackage& package, SourceOpener& files, LogSink& log);
+
+}  // namespace tarnwick

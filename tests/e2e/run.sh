@@ -13,13 +13,16 @@
 # are Windows paths, relative ones in the run folder. Lines "|TEXT" after a
 # check are its expected lines (logs and the JVM record end each in CR LF).
 #  Machine:  folder NAME | text FILE TEXT (printf %b) | bytes FILE COUNT zero|random
-#    copy FROM TO (FROM: launcher stand_in tarnpack verify or a path)
+#    copy FROM TO (FROM: launcher stand_in tarnpack verify planted_dll or a path)
 #    archive FILE OPTIONS... (tarnpack archive of Installer.class)
 #    setup FILE ARCHIVE CRITERIA | cut FILE FROM BYTES | poke FILE OFFSET TEXT
 #    jvm EXE [VERSION [VENDOR_URL [MODE [KEY=VALUE]]]] (a stand-in JVM)
 #    touch FILE... | reg KEY JAVA_HOME | drive LETTER HOSTFOLDER | link FILE TARGET
 #    opener (https opens the stand-in opener.exe) | bridge (the host JVM)
 #    font ja | env NAME VALUE | locale LC | codepage CP | header DATE TIME
+#    plant NAME... (planted_dll.dll as NAME.dll, or NAME with its extension, in
+#      the run folder; Wine prefers them to its own DLLs from process start:
+#      the watcher, in C:\e2e, finds its DLLs in the system folder first)
 #  Run:      run [WATCHER_OPTIONS... --] PROGRAM ARGS... (under the watcher,
 #    record run.rec; its exit code must be 0 unless `exit N` follows)
 #  Checks:   exit N | log FILE [has|tail] | lacks FILE TEXT | record
@@ -122,7 +125,8 @@ directive() {
         text) mkdir -p "$(dirname "$(host "$1")")"; printf '%b' "$2" >"$(host "$1")" ;;
         bytes) if [ "$3" = zero ]; then head -c "$2" /dev/zero; else head -c "$2" /dev/urandom; fi >"$(host "$1")" ;;
         copy) case $1 in launcher) f=$launcher ;; stand_in) f=$stand_in ;; verify) f=$classes/Verify.class ;;
-                  tarnpack) f=$windows/tools/tarnpack/tarnpack.exe ;; *) f=$(host "$1") ;; esac
+                  tarnpack) f=$windows/tools/tarnpack/tarnpack.exe ;; planted_dll) f=$windows/planted_dll.dll ;;
+                  *) f=$(host "$1") ;; esac
               mkdir -p "$(dirname "$(host "$2")")"; cp -f "$f" "$(host "$2")" ;;
         archive) f=$1; shift; (cd "$run_host" && "$tarnpack" archive -o "$f" --class "$classes/Installer.class" "$@" >/dev/null) ;;
         setup) (cd "$run_host" && "$tarnpack" build -o "$1" --launcher "$launcher" --archive "$2" \
@@ -150,6 +154,8 @@ directive() {
         font) mkdir -p "$aside"; mv -f "$fonts"/sserife*.fon "$fonts"/ssee*.fon "$fonts"/ms_sans_serif.ttf "$aside/" 2>/dev/null
               tw_wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /d IPAGothic /f >/dev/null 2>&1 ;;
         env) env_opts+=(--env "$1=$2") ;;
+        plant) for f; do [[ "$f" == *.* ]] || f+=.dll; cp -f "$windows/planted_dll.dll" "$run_host/$f"; done
+               overrides="$WINEDLLOVERRIDES;$(IFS=,; echo "$*")=n,b" ;;
         locale) locale=$1 ;;
         codepage) codepage=$1 ;;
         header) header_words=("$1" "$2") ;;
@@ -191,14 +197,14 @@ run_program() {
     for i in "${!args[@]}"; do [ "${args[$i]}" = -- ] && { opts=("${args[@]:0:$i}"); args=("${args[@]:$((i + 1))}"); break; }; done
     [[ "${args[0]}" == ?:* ]] || args[0]="$DIR\\${args[0]}"
     rm -f "$run_host/run.rec"
-    (cd "$run_host" && LC_ALL=${locale:-C.UTF-8} TARNWICK_JVM_RECORD="$DIR\\jvm-record.txt" timeout 150 \
+    (cd "$run_host" && WINEDLLOVERRIDES=$overrides LC_ALL=${locale:-C.UTF-8} TARNWICK_JVM_RECORD="$DIR\\jvm-record.txt" timeout 150 \
         "$TARNWICK_WINE" 'C:\e2e\watch.exe' "$DIR\\run.rec" --timeout 90000 "${env_opts[@]}" "${opts[@]}" -- "${args[@]}")
     status=$? pending=1
 }
 
 run_scenario() {
     local lines line i d
-    name=$(basename "$1" .scn) env_opts=() locale="" codepage="" header_words=(Date Time) pending=0
+    name=$(basename "$1" .scn) env_opts=() overrides=$WINEDLLOVERRIDES locale="" codepage="" header_words=(Date Time) pending=0
     clean_machine
     directive folder "$name"
     mapfile -t lines <"$1"

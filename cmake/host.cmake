@@ -121,9 +121,24 @@ target_link_libraries(search_cost PRIVATE tarnwick_core)
 # They run alone: some search the whole drive C, where others put JVMs, and
 # all share the temporary folder. The languages group leaves the pictures of
 # its windows in screenshots/; real_jvm runs the host's JVM through the bridge.
-foreach(group launcher_log package jvm_search dialogs progress real_jvm languages modern)
+foreach(group launcher_log package jvm_search dialogs progress real_jvm languages modern security)
     add_wine_test(e2e.${group} ${CMAKE_SOURCE_DIR}/tests/e2e/run.sh
                   ${CMAKE_SOURCE_DIR}/tests/e2e/scenarios/${group} ${WINDOWS_TEST_DIR}
                   $<TARGET_FILE:tarnpack> ${CMAKE_BINARY_DIR}/java ${CMAKE_BINARY_DIR}/screenshots)
     set_tests_properties(e2e.${group} PROPERTIES RUN_SERIAL TRUE)
 endforeach()
+
+# tarnpack's resource lookup and settings: compiled into the target itself,
+# so that libFuzzer sees their branches.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    add_executable(fuzz_pe_resources tests/fuzz/fuzz_pe_resources.cpp tools/tarnpack/pe_resources.cpp
+                                     tools/tarnpack/image_settings.cpp)
+    target_include_directories(fuzz_pe_resources PRIVATE tools/tarnpack)
+    target_link_libraries(fuzz_pe_resources PRIVATE tarnwick_core)
+    target_compile_options(fuzz_pe_resources PRIVATE -fsanitize=fuzzer)
+    target_link_options(fuzz_pe_resources PRIVATE -fsanitize=fuzzer)
+    file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz-smoke/fuzz_pe_resources)
+    add_test(NAME fuzz.fuzz_pe_resources.smoke
+             COMMAND fuzz_pe_resources -runs=20000 -seed=1 ${CMAKE_BINARY_DIR}/fuzz-smoke/fuzz_pe_resources
+                     ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/fuzz_pe_resources)
+endif()

@@ -14,7 +14,14 @@ foreach(folder ${TARNWICK_WIN32_FOLDERS})
 endforeach()
 list(FILTER TARNWICK_WIN32_SOURCES EXCLUDE REGEX "/src/app/win_main\\.cpp$")
 add_library(tarnwick_win STATIC ${TARNWICK_WIN32_SOURCES})
-target_link_libraries(tarnwick_win PUBLIC tarnwick_core comctl32 comdlg32 shell32 gdi32 user32 advapi32)
+# Linked: only DLLs Windows maps from its KnownDLLs list (kernel32, user32,
+# gdi32, advapi32 and the C runtime msvcrt, KnownDLLs since Vista), which no
+# file beside setup.exe can replace, nor the DLLs they import. comctl32 is
+# none (it lives in WinSxS); comdlg32 and shell32 are KnownDLLs, but a run
+# that shows no window needs neither: all three are loaded when first used,
+# from the system folder (base/win32/system_library.h). The import check
+# (tests/e2e/check_imports.sh) holds the launcher to this list.
+target_link_libraries(tarnwick_win PUBLIC tarnwick_core gdi32 user32 advapi32)
 target_compile_options(tarnwick_win PRIVATE ${TARNWICK_WARNINGS})
 target_compile_definitions(tarnwick_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 
@@ -84,3 +91,10 @@ target_include_directories(whole_run_bench PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(whole_run_bench PRIVATE tarnwick_win psapi)
 target_link_options(whole_run_bench PRIVATE ${TARNWICK_STATIC_LINK})
 target_compile_options(whole_run_bench PRIVATE ${TARNWICK_WARNINGS})
+
+# A DLL that leaves a marker beside itself when it is loaded: the security
+# scenarios plant it beside setup.exe under the names of system DLLs.
+add_library(planted_dll SHARED tests/wine/planted_dll.cpp)
+set_target_properties(planted_dll PROPERTIES PREFIX "")
+target_link_options(planted_dll PRIVATE ${TARNWICK_STATIC_LINK})
+target_compile_options(planted_dll PRIVATE ${TARNWICK_WARNINGS})

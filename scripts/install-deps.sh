@@ -30,6 +30,8 @@ libz-mingw-w64-dev:/usr/i686-w64-mingw32/include/zlib.h
 locales-all:/usr/lib/locale/ja_JP.utf8/LC_CTYPE
 fonts-wine:/usr/share/wine/fonts/ms_sans_serif.ttf
 fonts-ipafont-gothic:/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf
+openssl:/usr/bin/openssl
+osslsigncode:/usr/bin/osslsigncode
 "
 # The test world (tests/wine/harness.sh): wow64 runs the i686 launcher in a
 # 64-bit prefix and needs Wine's 32-bit half; x64 runs an x86_64 build of

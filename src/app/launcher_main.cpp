@@ -5,6 +5,7 @@
 #include "app/launcher_app.h"
 #include "base/path_rules.h"
 #include "base/win32/ansi_text.h"
+#include "base/win32/lazy_system_functions.h"
 #include "base/win32/own_module.h"
 #include "base/win32/scoped_handle.h"
 #include "base/win32/string_table.h"
@@ -29,7 +30,7 @@ DWORD WINAPI WorkerThread(LPVOID) {
 
 void RunInteractive() {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&controls);
+    LazyInitCommonControlsEx(&controls);
     App.title = LoadText(IDS_TITLE, kTitleCapacity);
     ProgressWindow = CreateProgressDialog(InstanceHandle);
     if (ProgressWindow != nullptr) ::ShowWindow(ProgressWindow, SW_SHOWNORMAL);

@@ -1,7 +1,10 @@
 #include <windows.h>
 
 #include "app/launcher_main.h"
+#include "base/win32/system_library.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    // Before anything can load a DLL by name.
+    tarnwick::RestrictDllSearch();
     return tarnwick::LauncherMain(instance, commandLine);
 }

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include "base/win32/lazy_system_functions.h"
 #include "dialogs/center_window.h"
 #include "dialogs/modal_dialog.h"
 #include "resources/resource_ids.h"
@@ -29,7 +30,7 @@ void PickExecutable(HWND dialog) {
     open.nMaxFile = kPathCapacity;
     open.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     // Cancelled or failed: the edit field keeps what it has.
-    if (::GetOpenFileNameA(&open)) ::SetDlgItemTextA(dialog, IDC_JVM_PATH, file);
+    if (LazyGetOpenFileNameA(&open)) ::SetDlgItemTextA(dialog, IDC_JVM_PATH, file);
 }
 
 // The note is drawn underlined and blue, like a link, in the dialog's font.
@@ -88,7 +89,7 @@ INT_PTR CALLBACK BrowseJvmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
                                                                 reinterpret_cast<HWND>(lParam)));
         case WM_LBUTTONUP:
             if (ClickedOnNote(dialog, lParam)) {
-                ::ShellExecuteA(dialog, nullptr, JVM_DOWNLOAD_ADDRESS, nullptr, nullptr, SW_SHOWNORMAL);
+                LazyShellExecuteA(dialog, nullptr, JVM_DOWNLOAD_ADDRESS, nullptr, nullptr, SW_SHOWNORMAL);
             }
             return TRUE;
         case WM_DESTROY:

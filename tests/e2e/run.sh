@@ -13,15 +13,19 @@
 # are Windows paths, relative ones in the run folder. Lines "|TEXT" after a
 # check are its expected lines (logs and the JVM record end each in CR LF).
 #  Machine:  folder NAME | text FILE TEXT (printf %b) | bytes FILE COUNT zero|random
-#    copy FROM TO (FROM: launcher stand_in tarnpack verify or a path)
+#    copy FROM TO (FROM: launcher stand_in tarnpack verify planted_dll or a path)
 #    archive FILE OPTIONS... (tarnpack archive of Installer.class)
 #    setup FILE ARCHIVE CRITERIA [BUILD_OPTIONS...] | cut FILE FROM BYTES | poke FILE OFFSET TEXT
+#    sign FILE (osslsigncode, with a certificate made for the test; sets TOTAL)
 #    jvm EXE [VERSION [VENDOR_URL [MODE [KEY=VALUE]]]] (a stand-in JVM)
 #    touch FILE... | reg KEY JAVA_HOME | drive LETTER HOSTFOLDER | link FILE TARGET
 #    regval HKLM|HKCU\KEY NAME TEXT [64|32] (in that view; else the launcher's own)
 #    opener (https opens the stand-in opener.exe) | bridge [temurin] (the host
 #    JVM; temurin: registered only as Temurin's MSI does, in the 64-bit view)
-#    font ja | env NAME VALUE | locale LC | codepage CP | header DATE TIME
+#    font ja | env NAME VALUE | locale LC | codepage CP | header DATE TIME | dpi N (LogPixels)
+#    plant NAME... (planted_dll.dll as NAME.dll, or NAME with its extension, in
+#      the run folder; Wine prefers them to its own DLLs from process start:
+#      the watcher, in C:\e2e, finds its DLLs in the system folder first)
 #  Run:      run [WATCHER_OPTIONS... --] PROGRAM ARGS... (under the watcher,
 #    record run.rec; its exit code must be 0 unless `exit N` follows)
 #  Checks:   exit N (Unix sees N % 256) | log FILE [has|tail] | lacks FILE TEXT | record
@@ -97,13 +101,16 @@ wine_pids() { # the processes of this prefix whose command line matches $1
     local pid
     for pid in $(pgrep -f "$1"); do grep -qzxF "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null && echo "$pid"; done
 }
-fonts="$WINEPREFIX/drive_c/windows/Fonts" aside="$WINEPREFIX/drive_c/e2e-fonts"
+fonts="$WINEPREFIX/drive_c/windows/Fonts" aside="$WINEPREFIX/drive_c/e2e-fonts" desktop='HKCU\Control Panel\Desktop' dpi_set=""
 english_font() { # undoes `font`
     [ -d "$aside" ] && { mv -f "$aside"/* "$fonts/"; rmdir "$aside"
         tw_wine reg delete 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /f; } >/dev/null 2>&1
     return 0
 }
-trap english_font EXIT
+default_dpi() { # undoes `dpi`
+    [ -z "$dpi_set" ] || { tw_wine reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1; dpi_set=""; }
+}
+trap 'english_font; default_dpi' EXIT
 
 clean_machine() {
     local hw; hw=$(host "$WINDIR")
@@ -125,15 +132,20 @@ directive() {
         text) mkdir -p "$(dirname "$(host "$1")")"; printf '%b' "$2" >"$(host "$1")" ;;
         bytes) if [ "$3" = zero ]; then head -c "$2" /dev/zero; else head -c "$2" /dev/urandom; fi >"$(host "$1")" ;;
         copy) case $1 in launcher) f=$launcher ;; stand_in) f=$stand_in ;; verify) f=$classes/Verify.class ;;
-                  tarnpack) f=$windows/tools/tarnpack/tarnpack.exe ;; *) f=$(host "$1") ;; esac
+                  tarnpack) f=$windows/tools/tarnpack/tarnpack.exe ;; planted_dll) f=$windows/planted_dll.dll ;;
+                  *) f=$(host "$1") ;; esac
               mkdir -p "$(dirname "$(host "$2")")"; cp -f "$f" "$(host "$2")" ;;
         archive) f=$1; shift; (cd "$run_host" && "$tarnpack" archive -o "$f" --class "$classes/Installer.class" "$@" >/dev/null) ;;
         setup) (cd "$run_host" && "$tarnpack" build -o "$1" --launcher "$launcher" --archive "$2" \
                    --verify "$classes/Verify.class" --criteria "$3" "${@:4}" >/dev/null) || check "tarnpack build $1" 1 0 $?
                TOTAL=$(stat -c %s "$(host "$1")") ARCHIVE_SIZE=$(stat -c %s "$(host "$2")") CRITERIA_SIZE=$((2 + ${#3}))
                VERIFY_SIZE=$(stat -c %s "$classes/Verify.class")
-               f=$((4 + 13 * ($# > 3 ? 4 : 3)))  # settings options add section 4
+               f=$((4 + 13 * 3)); [[ " ${*:4} " =~ \ --(modern-search|exit-code)\  ]] && f=$((f + 13))  # section 4
                O1=$((IMAGE + f + 2 + 15)); O2=$((O1 + ARCHIVE_SIZE + 2 + 12)); O3=$((O2 + VERIFY_SIZE + 2 + 18)); O4=$((O3 + CRITERIA_SIZE + 2 + 17)) ;;
+        sign) (cd "$run_host" && openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 1 \
+                   -subj "/CN=Tarnwick test" && osslsigncode sign -certs cert.pem -key key.pem -h sha256 -in "$1" \
+                   -out signed.tmp && mv -f signed.tmp "$1" && osslsigncode verify -CAfile cert.pem -in "$1") >/dev/null 2>&1
+              check "$1 signed and verified" $? "signed" "no valid signature"; TOTAL=$(stat -c %s "$(host "$1")") ;;
         cut) head -c "-$3" "$(host "$2")" >"$(host "$1")" ;;
         poke) printf '%b' "$3" | dd of="$(host "$1")" bs=1 seek=$(($2)) conv=notrunc status=none ;;
         jvm) f=$(host "$1"); mkdir -p "$(dirname "$f")"; cp -f "$stand_in" "$f"
@@ -157,7 +169,10 @@ directive() {
         font) mkdir -p "$aside"; mv -f "$fonts"/sserife*.fon "$fonts"/ssee*.fon "$fonts"/ms_sans_serif.ttf "$aside/" 2>/dev/null
               tw_wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /d IPAGothic /f >/dev/null 2>&1 ;;
         env) env_opts+=(--env "$1=$2") ;;
+        plant) for f; do [[ "$f" == *.* ]] || f+=.dll; cp -f "$windows/planted_dll.dll" "$run_host/$f"; done
+               overrides="$WINEDLLOVERRIDES;$(IFS=,; echo "$*")=n,b" ;;
         locale) locale=$1 ;;
+        dpi) tw_wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; dpi_set=1 ;;
         codepage) codepage=$1 ;;
         header) header_words=("$1" "$2") ;;
         run) run_program "$@" ;;
@@ -205,14 +220,14 @@ run_program() {
     for i in "${!args[@]}"; do [ "${args[$i]}" = -- ] && { opts=("${args[@]:0:$i}"); args=("${args[@]:$((i + 1))}"); break; }; done
     [[ "${args[0]}" == ?:* ]] || args[0]="$DIR\\${args[0]}"
     rm -f "$run_host/run.rec"
-    (cd "$run_host" && LC_ALL=${locale:-C.UTF-8} TARNWICK_JVM_RECORD="$DIR\\jvm-record.txt" timeout 150 \
+    (cd "$run_host" && WINEDLLOVERRIDES=$overrides LC_ALL=${locale:-C.UTF-8} TARNWICK_JVM_RECORD="$DIR\\jvm-record.txt" timeout 150 \
         "$TARNWICK_WINE" 'C:\e2e\watch.exe' "$DIR\\run.rec" --timeout 90000 "${env_opts[@]}" "${opts[@]}" -- "${args[@]}")
     status=$? pending=1
 }
 
 run_scenario() {
     local lines line i d
-    name=$(basename "$1" .scn) env_opts=() locale="" codepage="" header_words=(Date Time) pending=0
+    name=$(basename "$1" .scn) env_opts=() overrides=$WINEDLLOVERRIDES locale="" codepage="" header_words=(Date Time) pending=0
     clean_machine
     directive folder "$name"
     mapfile -t lines <"$1"
@@ -235,6 +250,7 @@ run_scenario() {
         ! tw_wine reg query "HKLM\\Software\\JavaSoft\\Java Runtime Environment\\$VERSION" "$TARNWICK_REG_VIEW" >/dev/null 2>&1
         check "the bridge and its key are gone" $? gone left; VERSION=""; }
     english_font
+    default_dpi
 }
 
 mkdir -p "$WINEPREFIX/drive_c/e2e"

@@ -3,6 +3,7 @@
 
 #include "command_line.h"
 #include "commands.h"
+#include "edited_files.h"
 #include "host_files.h"
 #include "input_file.h"
 #include "pack_error.h"
@@ -15,6 +16,8 @@ constexpr char kHelp[] =
     R"(usage: tarnpack build -o SETUP.EXE --launcher LAUNCHER.EXE --archive INSTALLER.CLASS
                       --verify VERIFY.CLASS (--criteria TEXT | --criteria-file FILE)
                       [--modern-search] [--exit-code installer]
+                      [--execution-level LEVEL] [--product-name TEXT]
+                      [--product-version TEXT] [--description TEXT]
 
 Writes a setup executable: the launcher's bytes, then the package it carries.
   -o FILE               the setup executable to write (replaced only on success)
@@ -31,6 +34,15 @@ Writes a setup executable: the launcher's bytes, then the package it carries.
                         exit code, or 1619 (package unreadable), 1633 (no JVM),
                         1602 (aborted), 1603 (installer not started)
 Either option adds a settings section (id 4), which older launchers ignore.
+  --execution-level LEVEL  what Windows asks of the user who starts it:
+                        asInvoker, highestAvailable or requireAdministrator
+                        (the default: what Windows does for an unmanifested setup.exe)
+  --product-name TEXT   the version resource's product name (UTF-8)
+  --product-version TEXT  its product and file version, e.g. "2.1.0 beta";
+                        it must start with up to four numbers joined by dots
+  --description TEXT    its file description, which the elevation prompt shows
+These are written into the launcher's manifest and version resource in place:
+no byte of the image moves. Without them the launcher's bytes stay as they are.
 The whole file must stay below 4 GiB, the criteria at most 65535 bytes.
 )";
 
@@ -67,6 +79,7 @@ int RunBuild(const std::vector<std::string>& args) {
     std::string output;
     std::string criteriaFile;
     bool criteriaGiven = false;
+    ImageSettings settings;
     while (!line.Done()) {
         const std::string option = line.Next();
         if (option == "-o") {
@@ -87,6 +100,14 @@ int RunBuild(const std::vector<std::string>& args) {
         } else if (option == "--exit-code") {
             if (line.TakeValue(option) != "installer") line.Fail("--exit-code takes only the value installer");
             AddSetting(inputs, "exitcode=installer");
+        } else if (option == "--execution-level") {
+            settings.executionLevel = line.TakeValue(option);
+        } else if (option == "--product-name") {
+            settings.productName = line.TakeValue(option);
+        } else if (option == "--product-version") {
+            settings.productVersion = line.TakeValue(option);
+        } else if (option == "--description") {
+            settings.description = line.TakeValue(option);
         } else {
             line.Fail("unknown argument " + option);
         }
@@ -97,8 +118,11 @@ int RunBuild(const std::vector<std::string>& args) {
     line.Require(inputs.verify, "--verify");
     if (criteriaGiven == !criteriaFile.empty()) line.Fail("give either --criteria or --criteria-file");
 
-    HostFiles files;
-    if (!criteriaFile.empty()) inputs.criteria = ReadCriteriaFile(files, criteriaFile);
+    CheckSettings(settings);
+
+    HostFiles host;
+    if (!criteriaFile.empty()) inputs.criteria = ReadCriteriaFile(host, criteriaFile);
+    EditedFiles files(host, inputs.launcher, LauncherEdits(host, inputs.launcher, settings));
     const PackageSummary summary = WritePackage(files, inputs, output);
     std::cout << output << ": " << summary.fileSize << " bytes, the package starts at " << summary.start
               << "\n";

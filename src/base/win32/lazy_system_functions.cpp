@@ -1,0 +1,26 @@
+#include "base/win32/lazy_system_functions.h"
+
+#include <shellapi.h>
+
+#include "base/win32/system_library.h"
+
+namespace tarnwick {
+
+BOOL LazyInitCommonControlsEx(const INITCOMMONCONTROLSEX* controls) {
+    const auto function = SystemFunction<decltype(&::InitCommonControlsEx)>("comctl32.dll", "InitCommonControlsEx");
+    return function != nullptr ? function(controls) : FALSE;
+}
+
+BOOL LazyGetOpenFileNameA(OPENFILENAMEA* open) {
+    const auto function = SystemFunction<decltype(&::GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+    return function != nullptr ? function(open) : FALSE;
+}
+
+HINSTANCE LazyShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
+                            const char* folder, int show) {
+    const auto function = SystemFunction<decltype(&::ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    if (function == nullptr) return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_DLLNOTFOUND));
+    return function(owner, verb, file, parameters, folder, show);
+}
+
+}  // namespace tarnwick

@@ -3,6 +3,8 @@
 #include <initializer_list>
 #include <utility>
 
+#include "base/process_command_line.h"
+
 namespace tarnwick {
 
 namespace {
@@ -85,6 +87,17 @@ bool BuildJavaCommand(const std::string& executable, std::string classPath,
         return true;
     }
     return false;
+}
+
+bool JavaCommand::IsKnownKind() const {
+    std::string arguments;
+    return BuildJavaCommand(executable, classPath, classLocation, arguments);
+}
+
+std::string JavaCommand::CommandLine() const {
+    std::string arguments;
+    BuildJavaCommand(executable, classPath, classLocation, arguments);
+    return QuoteExecutable(executable) + " " + arguments;
 }
 
 std::string JvmHomeOf(const std::string& executable) {

@@ -18,6 +18,7 @@
 #    setup FILE ARCHIVE CRITERIA | cut FILE FROM BYTES | poke FILE OFFSET TEXT
 #    jvm EXE [VERSION [VENDOR_URL [MODE [KEY=VALUE]]]] (a stand-in JVM)
 #    touch FILE... | reg KEY JAVA_HOME | drive LETTER HOSTFOLDER | link FILE TARGET
+#    folders DIR COUNT (COUNT empty folders below DIR, fifty to a folder)
 #    opener (https opens the stand-in opener.exe) | bridge (the host JVM)
 #    font ja | env NAME VALUE | locale LC | codepage CP | header DATE TIME
 #  Run:      run [WATCHER_OPTIONS... --] PROGRAM ARGS... (under the watcher,
@@ -26,6 +27,7 @@
 #    windows (caption, texts, buttons, owner line of each window)
 #    states [has] (visible, region, status of the progress dialog; "cancel")
 #    file PATH | nofile PATH | same A B | shot NAME TEXT | running PATTERN | sleep S
+#    gone PATTERN (no process of the prefix matches, within 3 s)
 set -u
 . "$(dirname "$0")/lib.sh"
 export LC_ALL=C
@@ -136,6 +138,7 @@ directive() {
              printf 'version=%s\r\nvendor.url=%s\r\nmode=%s\r\n%s' "${2:-1.2.2}" "${3:-http://java.sun.com/}" \
                  "${4:-normal}" "${5:+$5$CRLF}" >"$(dirname "$f")/jvm.properties" ;;
         touch) for f; do mkdir -p "$(dirname "$(host "$f")")"; touch "$(host "$f")"; done ;;
+        folders) f=$(host "$1"); for ((i = 0; i < $2; i++)); do echo "$f/g$((i / 50))/f$i"; done | xargs mkdir -p ;;
         reg) reg_set_java_home "$1" "$2"; registry_used=1 ;;
         drive) f=$(dirname "$WINEPREFIX")/$2; rm -rf "$f"; map_fixed_drive "$1" "$f" ;;
         link) mkdir -p "$(dirname "$(host "$1")")"; ln -sfn "$2" "$(host "$1")" ;;
@@ -171,6 +174,8 @@ directive() {
               mkdir -p "$(dirname "$shots/$1")"; cp -f "$(host "shots\\$f.png")" "$shots/$1.png" 2>/dev/null
               check "picture $1" $? "shots\\<line>.png" "none for '$2'" ;;
         running) [ -n "$(wine_pids "$1")" ]; check "still running: $1" $? "a process" "none" ;;
+        gone) for _ in $(seq 1 30); do [ -z "$(wine_pids "$1")" ] && break; sleep 0.1; done
+              [ -z "$(wine_pids "$1")" ]; check "gone: $1" $? "no process" "$(wine_pids "$1")" ;;
         sleep) sleep "$1" ;;
         *) check "directive $d" 1 "a known directive" "$d" ;;
     esac

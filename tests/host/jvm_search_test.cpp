@@ -29,6 +29,7 @@ class Scenario {
         else if (verb == "path") machine_.path = a;
         else if (verb == "drives") machine_.fixedDrives = {drives.begin(), drives.end()};
         else if (verb == "logall") log_.SetTracing(true);
+        else if (verb == "cancel-after") machine_.cancelAfterLists = std::stoi(a);
         else if (verb == "log" || verb == "log-starts") want_[verb].resize(1), want_[verb][0] += c.want[0];
         else if (verb == "asks") want_[a].insert(want_[a].end(), c.want.begin(), c.want.end() - c.want[0].empty());
         else Act(c, verb, a);

@@ -2,7 +2,6 @@
 // the archive's "BundledVMInstallers" section is written into the temporary
 // folder and run; the run sequence then searches once more.
 #include "app/launcher_run.h"
-#include "base/process_command_line.h"
 #include "base/win32/run_process.h"
 #include "base/win32/temp_folder.h"
 #include "package/java_archive.h"
@@ -78,12 +77,13 @@ StepResult LauncherRun::RunBundledJvmInstaller() {
         WriteLogLine(log_, "\r\n%s %s %s...\r\n", {LoadText(IDS_LAUNCHING), LoadText(IDS_JVM_INSTALLER), installer});
     }
     // Its exit code does not matter: the search that follows tells. An
-    // abort leaves it running: the user may be in the middle of it.
+    // abort leaves it running: the user may be in the middle of it. Started
+    // through the shell, so that an installer that needs elevation gets it
+    // (CreateProcess refuses such a program).
     ProcessOptions options;
     options.forceShow = true;
     options.cancel = &cancel_;
-    const bool ran = !installer.empty() &&
-                     RunProcessLine(ComposeProcessCommandLine(installer, ""), options) == ProcessOutcome::Ended;
+    const bool ran = !installer.empty() && RunThroughShell(installer, options) == ProcessOutcome::Ended;
     ui_->ShowProgress();
     return ran ? StepResult::Done() : StepResult::Failed();
 }

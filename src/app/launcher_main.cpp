@@ -13,7 +13,7 @@ int LauncherMain(HINSTANCE, const char* commandLine) {
     CancelEvent cancel;
     LauncherRun run(ResolveSettings(OwnExecutablePath(), commandLine ? commandLine : ""), cancel);
     if (run.settings().silent) {
-        SilentUi ui;
+        SilentUi ui(run.log());
         run.Run(ui);
     } else {
         // This thread owns the windows; the run goes on a worker thread.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include <shellapi.h>
+
 #include "base/process_command_line.h"
 #include "base/win32/scoped_handle.h"
 
@@ -144,6 +146,26 @@ ProcessOutcome FollowPipe(HANDLE process, HANDLE pipe, const ProcessOptions& opt
     }
 }
 
+// Waits for a child without a pipe: to its end, the time limit or the
+// Cancel. With `hideThreadId`, the child's first window is hidden by hand,
+// tried again after every pause until it is there.
+ProcessOutcome WaitForChild(HANDLE process, DWORD hideThreadId, const ProcessOptions& options) {
+    bool windowDone = hideThreadId == 0;
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        if (!windowDone) windowDone = HideChildWindow(hideThreadId);
+        const DWORD waited = ::GetTickCount() - start;
+        const DWORD left = options.timeLimitMs == INFINITE ? INFINITE
+                           : waited < options.timeLimitMs ? options.timeLimitMs - waited : 0;
+        if (WaitForProcess(process, options.cancel, windowDone ? left : 0)) return ProcessOutcome::Ended;
+        if (windowDone || left == 0 || IsCancelled(options.cancel)) break;
+    }
+    if (IsCancelled(options.cancel)) {
+        return options.endOnCancel ? EndChild(process, ProcessOutcome::Cancelled) : ProcessOutcome::Cancelled;
+    }
+    return EndChild(process, ProcessOutcome::TimedOut);
+}
+
 }  // namespace
 
 ProcessOutcome RunProcessLine(const std::string& commandLine, const ProcessOptions& options) {
@@ -184,21 +206,24 @@ ProcessOutcome RunProcessLine(const std::string& commandLine, const ProcessOptio
         return FollowPipe(process.Get(), pipe.readEnd.Get(), options);
     }
     if (!options.wait) return ProcessOutcome::Started;
-    // Tried again after every pause until the child's window is there.
-    bool windowDone = options.hidden || options.forceShow || !IsWindows9x();
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        if (!windowDone) windowDone = HideChildWindow(started.dwThreadId);
-        const DWORD waited = ::GetTickCount() - start;
-        const DWORD left = options.timeLimitMs == INFINITE ? INFINITE
-                           : waited < options.timeLimitMs ? options.timeLimitMs - waited : 0;
-        if (WaitForProcess(process.Get(), options.cancel, windowDone ? left : 0)) return ProcessOutcome::Ended;
-        if (windowDone || left == 0 || IsCancelled(options.cancel)) break;
-    }
-    if (IsCancelled(options.cancel)) {
-        return options.endOnCancel ? EndChild(process.Get(), ProcessOutcome::Cancelled) : ProcessOutcome::Cancelled;
-    }
-    return EndChild(process.Get(), ProcessOutcome::TimedOut);
+    const bool hideWindow = !options.hidden && !options.forceShow && IsWindows9x();
+    return WaitForChild(process.Get(), hideWindow ? started.dwThreadId : 0, options);
+}
+
+ProcessOutcome RunThroughShell(const std::string& file, const ProcessOptions& options) {
+    if (IsCancelled(options.cancel)) return ProcessOutcome::Cancelled;
+    SHELLEXECUTEINFOA info = {};
+    info.cbSize = sizeof info;
+    // No UI of the shell's own: a failure is the caller's to report.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.lpFile = file.c_str();
+    info.nShow = (!options.hidden || options.forceShow) ? SW_SHOWNORMAL : SW_HIDE;
+    if (!::ShellExecuteExA(&info)) return ProcessOutcome::NotStarted;
+    // A document opened in a running program gives no process to wait on.
+    if (info.hProcess == nullptr) return options.wait ? ProcessOutcome::NotStarted : ProcessOutcome::Started;
+    ScopedHandle process(info.hProcess);
+    if (!options.wait) return ProcessOutcome::Started;
+    return WaitForChild(process.Get(), 0, options);
 }
 
 bool RunProcess(const std::string& executable, const std::string& arguments, bool wait,

@@ -38,6 +38,12 @@ enum class ProcessOutcome { NotStarted, Started, Ended, TimedOut, Cancelled };
 // Runs `commandLine` (composed by the caller: see process_command_line.h).
 ProcessOutcome RunProcessLine(const std::string& commandLine, const ProcessOptions& options);
 
+// Starts `file` through the shell (ShellExecuteEx, without arguments), so
+// that a program that asks for elevation gets it, and waits on its process
+// as RunProcessLine does. Only `wait`, `hidden`, `forceShow`, the limit and
+// the Cancel apply.
+ProcessOutcome RunThroughShell(const std::string& file, const ProcessOptions& options);
+
 // The executable, quoted when it holds blanks, and its arguments, without a
 // pipe: true when the child started and, if waited for, ended.
 bool RunProcess(const std::string& executable, const std::string& arguments, bool wait,

@@ -13,9 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/launcher_app.h"
+#include "app/launcher_run.h"
 #include "base/win32/file_source.h"
-#include "base/win32/own_module.h"
 #include "bench/bench_clock.h"
 #include "package/pe_image.h"
 
@@ -57,11 +56,16 @@ std::string TempPath(const char* name) {
 
 // What the launcher does: read the table, load the three sections, write
 // two of them into the temporary folder, then delete them again.
+std::string setupPath;
+
 bool LoadAndExtract() {
-    tarnwick::LauncherApp app;
-    const bool ok = app.LoadPackage() && app.ExtractVerifyClass() && app.ExtractJavaArchive() &&
-                    app.ExtractSearchCriteria();
-    app.Teardown();
+    tarnwick::CancelEvent cancel;
+    tarnwick::RunSettings settings;
+    settings.ownPath = setupPath;
+    tarnwick::LauncherRun run(settings, cancel);
+    const bool ok = run.LoadPackage().done && run.ExtractVerifyClass().done && run.ExtractJavaArchive().done &&
+                    run.ExtractSearchCriteria().done;
+    run.Finish();
     return ok;
 }
 
@@ -90,8 +94,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: package_bench SETUP.EXE [ROUNDS]\n");
         return 2;
     }
-    tarnwick::InstanceHandle = ::GetModuleHandleA(nullptr);
-    tarnwick::OwnPath = argv[1];
+    setupPath = argv[1];
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 15;
 
     WIN32_FILE_ATTRIBUTE_DATA attributes;

@@ -48,6 +48,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 add_executable(tarnwick_wine_tests
     tests/wine/extraction_test.cpp
     tests/wine/run_process_test.cpp
+    tests/wine/silent_ui_test.cpp
     tests/wine/translations_test.cpp
     tests/wine/windows_machine_test.cpp
     tests/wine/wine_test_main.cpp

@@ -1,37 +1,28 @@
 // Installing a JVM that ships in the package: the first resource marked 1 in
 // the archive's "BundledVMInstallers" section is written into the temporary
 // folder and run; the run sequence then searches once more.
-#include <windows.h>
-
-#include "app/launcher_app.h"
-#include "base/win32/own_module.h"
+#include "app/launcher_run.h"
 #include "base/win32/run_process.h"
 #include "base/win32/temp_folder.h"
-#include "dialogs/consent_dialogs.h"
-#include "dialogs/progress_dialog.h"
 #include "package/java_archive.h"
-#include "package/win32/extracted_file.h"
 #include "resources/resource_ids.h"
 
 namespace tarnwick {
-bool LauncherApp::InstallBundledJvm() {
-    if (!silent) {
-        SendProgressMessage(WM_HIDEPROGRESS);
-        const INT_PTR answer = ShowBundledJvmDialog(ProgressWindow, InstanceHandle);
-        SendProgressMessage(WM_SHOWPROGRESS);
-        // Cancel does not end the run: browsing for a JVM comes next.
-        if (answer != IDOK) return false;
-    }
+
+StepResult LauncherRun::InstallBundledJvm() {
+    ui_->HideProgress();
+    // Silent runs install it without asking.
+    const bool consented = ui_->AskBundledJvmConsent();
+    ui_->ShowProgress();
+    // Cancel does not end the run: browsing for a JVM comes next.
+    if (!consented) return StepResult::Failed();
     return ExtractBundledJvmInstaller();
 }
 
-bool LauncherApp::ExtractBundledJvmInstaller() {
-    SetStatusText(IDS_STATUS_INSTALLING_JVM);
-    JavaArchive archive(files, texts, log);
-    if (!archive.ReadArchive(archivePath)) {
-        ShowErrorBox(ProgressWindow, IDS_INVALID_EXECUTABLE, title);
-        return false;
-    }
+StepResult LauncherRun::ExtractBundledJvmInstaller() {
+    ui_->SetStatus(IDS_STATUS_INSTALLING_JVM);
+    JavaArchive archive(files_, texts_, log_);
+    if (!archive.ReadArchive(archivePath_)) return StepResult::Failed(IDS_INVALID_EXECUTABLE);
     const ArchiveResource* installer = nullptr;
     for (const ArchiveResource& resource : archive.Section("BundledVMInstallers").resources) {
         if (resource.flag == 1) {
@@ -40,61 +31,61 @@ bool LauncherApp::ExtractBundledJvmInstaller() {
         }
     }
     // Nothing to install: the installer start that follows fails.
-    if (installer == nullptr) return true;
+    if (installer == nullptr) return StepResult::Done();
 
     std::string folder;
     if (!TempFolderWithSpace(installer->size, &folder)) {
-        WriteLogLine(log, "\r\n%s %s %s (%d)\r\n",
+        WriteLogLine(log_, "\r\n%s %s %s (%d)\r\n",
                      {LoadText(IDS_NOT_ENOUGH_SPACE), installer->name, LoadText(IDS_OF_SIZE),
                       static_cast<int32_t>(installer->size)});
-        ShowErrorBox(ProgressWindow, IDS_NO_DISK_SPACE, title);
-        return false;
+        return StepResult::Failed(IDS_NO_DISK_SPACE);
     }
     const std::string target = folder + installer->name;
-    if (log.tracing()) WriteLogLine(log, "\r\n%s %s...\r\n", {LoadText(IDS_EXTRACTING_FILE), target});
-    // Known before the write, so an abort in the middle still deletes it.
-    bundledInstallerPath = target;
+    if (log_.tracing()) WriteLogLine(log_, "\r\n%s %s...\r\n", {LoadText(IDS_EXTRACTING_FILE), target});
 
     // The size comes from the archive: it must lie inside the file before a
     // buffer of that size is made.
     bool read = installer->LiesInFile();
     if (read) {
-        bundledInstallerData.assign(installer->size, 0);
-        read = installer->ReadData(files, bundledInstallerData.data());
+        bundledInstallerData_.assign(installer->size, 0);
+        read = installer->ReadData(files_, bundledInstallerData_.data());
     }
     const WriteOutcome written =
-        read ? WriteExtractedFile(target, bundledInstallerData.data(), bundledInstallerData.size(),
-                                  bundledInstallerData.size(), &bundledInstallerFile)
+        read ? bundledInstallerFile_.Write(target, bundledInstallerData_.data(), bundledInstallerData_.size(),
+                                           bundledInstallerData_.size(), &cancel_)
              : WriteOutcome::NotCreated;
+    if (written == WriteOutcome::Cancelled) return StepResult::Failed();
     if (written == WriteOutcome::ShortWrite) {
-        WriteLogLine(log, "\r\n%s %s %s ...\r\n",
+        WriteLogLine(log_, "\r\n%s %s %s ...\r\n",
                      {LoadText(IDS_ERROR_OCCURED_WHILE), LoadText(IDS_EXTRACTING_FILE), target});
-        return false;
+        return StepResult::Failed();
     }
     // Windows will not start a program that is open for writing: the file is
     // held for reading only from here on, and checked once held, so what
     // runs is what was written.
-    if (written == WriteOutcome::NotCreated ||
-        !HoldForRunning(target, bundledInstallerData, &bundledInstallerFile)) {
-        WriteLogLine(log, "%s %s %s\r\n", {LoadText(IDS_CORRUPTED), LoadText(IDS_JVM_INSTALLER), target});
-        ShowErrorBox(ProgressWindow, IDS_INVALID_EXECUTABLE, title);
-        return false;
+    if (written == WriteOutcome::NotCreated || !bundledInstallerFile_.HoldForRunning(bundledInstallerData_)) {
+        WriteLogLine(log_, "%s %s %s\r\n", {LoadText(IDS_CORRUPTED), LoadText(IDS_JVM_INSTALLER), target});
+        return StepResult::Failed(IDS_INVALID_EXECUTABLE);
     }
-    bundledInstallerExtracted = true;
-    return true;
+    return StepResult::Done();
 }
 
-bool LauncherApp::RunBundledJvmInstaller() {
-    SendProgressMessage(WM_HIDEPROGRESS);
-    if (log.tracing()) {
-        WriteLogLine(log, "\r\n%s %s %s...\r\n",
-                     {LoadText(IDS_LAUNCHING), LoadText(IDS_JVM_INSTALLER), bundledInstallerPath});
+StepResult LauncherRun::RunBundledJvmInstaller() {
+    ui_->HideProgress();
+    const std::string& installer = bundledInstallerFile_.path();
+    if (log_.tracing()) {
+        WriteLogLine(log_, "\r\n%s %s %s...\r\n", {LoadText(IDS_LAUNCHING), LoadText(IDS_JVM_INSTALLER), installer});
     }
-    // Its exit code does not matter: the search that follows tells.
-    const bool ran = !bundledInstallerPath.empty() &&
-                     RunProcess(bundledInstallerPath, "", /*wait=*/true, /*hidden=*/false, /*forceShow=*/true);
-    SendProgressMessage(WM_SHOWPROGRESS);
-    return ran;
+    // Its exit code does not matter: the search that follows tells. An
+    // abort leaves it running: the user may be in the middle of it. Started
+    // through the shell, so that an installer that needs elevation gets it
+    // (CreateProcess refuses such a program).
+    ProcessOptions options;
+    options.forceShow = true;
+    options.cancel = &cancel_;
+    const bool ran = !installer.empty() && RunThroughShell(installer, options) == ProcessOutcome::Ended;
+    ui_->ShowProgress();
+    return ran ? StepResult::Done() : StepResult::Failed();
 }
 
 }  // namespace tarnwick

@@ -1,11 +1,6 @@
-#include <windows.h>
-
-#include "app/launcher_app.h"
-#include "base/win32/own_module.h"
+#include "app/launcher_run.h"
 #include "base/win32/temp_folder.h"
-#include "dialogs/progress_dialog.h"
 #include "package/criteria_record.h"
-#include "package/win32/extracted_file.h"
 #include "resources/resource_ids.h"
 
 namespace tarnwick {
@@ -16,55 +11,53 @@ constexpr size_t ExtractChunkSize = 1024;
 
 }  // namespace
 
-bool LauncherApp::ExtractVerifyClass() {
+StepResult LauncherRun::ExtractVerifyClass() {
     // The verify class goes out in a single write.
-    return ExtractSection(2, verifyClassData, SIZE_MAX, "\r\n%s %s ...\r\n", &verifyClassPath,
-                         &verifyClassExtracted, &verifyClassFile);
+    return ExtractSection(2, verifyClassData_, SIZE_MAX, "\r\n%s %s ...\r\n", &verifyClassFile_, &verifyClassPath_);
 }
 
-bool LauncherApp::ExtractJavaArchive() {
-    return ExtractSection(1, archiveData, ExtractChunkSize, "\r\n%s %s ....\r\n", &archivePath,
-                          &archiveExtracted, &archiveFile);
+StepResult LauncherRun::ExtractJavaArchive() {
+    return ExtractSection(1, archiveData_, ExtractChunkSize, "\r\n%s %s ....\r\n", &archiveFile_, &archivePath_);
 }
 
-bool LauncherApp::ExtractSection(uint8_t id, const std::vector<uint8_t>& data, size_t chunkSize,
-                                 const char* traceFormat, std::string* path, bool* extracted,
-                                 ScopedHandle* held) {
-    if (!packageLoaded && !LoadPackage()) return false;
-
-    const PackageSection& section = package.Section(id);
+StepResult LauncherRun::ExtractSection(uint8_t id, const std::vector<uint8_t>& data, size_t chunkSize,
+                                       const char* traceFormat, ExtractedFile* file, std::string* path) {
+    if (!packageLoaded_) {
+        const StepResult loaded = LoadPackage();
+        if (!loaded.done) return loaded;
+    }
+    const PackageSection& section = package_.Section(id);
     std::string folder;
     if (!TempFolderWithSpace(data.size(), &folder)) {
-        ShowErrorBox(ProgressWindow, IDS_NO_DISK_SPACE, title);
-        WriteLogLine(log, "\r\n%s %s %s (%d)\r\n",
+        WriteLogLine(log_, "\r\n%s %s %s (%d)\r\n",
                      {LoadText(IDS_NOT_ENOUGH_SPACE), section.name, LoadText(IDS_OF_SIZE),
                       static_cast<int32_t>(data.size())});
-        return false;
+        return StepResult::Failed(IDS_NO_DISK_SPACE);
     }
     const std::string target = folder + section.name;
-    if (log.tracing()) WriteLogLine(log, traceFormat, {LoadText(IDS_EXTRACTING_FILE), target});
-    // Known before the first byte is written: an abort may stop this thread
-    // in the middle of the write, and the file is then deleted all the same.
-    *path = target;
+    if (log_.tracing()) WriteLogLine(log_, traceFormat, {LoadText(IDS_EXTRACTING_FILE), target});
 
     // A file that cannot be created new is a failure: running a file this
     // run did not write would run whatever another program left there.
-    if (WriteExtractedFile(target, data.data(), data.size(), chunkSize, held) !=
-        WriteOutcome::Written) {
-        path->clear();
-        WriteLogLine(log, "\r\n%s %s %s ...\r\n",
+    const WriteOutcome written = file->Write(target, data.data(), data.size(), chunkSize, &cancel_);
+    if (written == WriteOutcome::Cancelled) return StepResult::Failed();
+    if (written != WriteOutcome::Written) {
+        WriteLogLine(log_, "\r\n%s %s %s ...\r\n",
                      {LoadText(IDS_ERROR_OCCURED_WHILE), LoadText(IDS_EXTRACTING_FILE), target});
-        return false;
+        return StepResult::Failed();
     }
-    *extracted = true;
-    return true;
+    *path = target;
+    return StepResult::Done();
 }
 
-bool LauncherApp::ExtractSearchCriteria() {
-    if (!packageLoaded && !LoadPackage()) return false;
-    if (log.tracing()) WriteLogLine(log, "\r\n%s...\r\n", {LoadText(IDS_EXTRACTING_CRITERIA)});
-    searchCriteria = CriteriaFromRecord(criteriaData);
-    return !searchCriteria.empty();
+StepResult LauncherRun::ExtractSearchCriteria() {
+    if (!packageLoaded_) {
+        const StepResult loaded = LoadPackage();
+        if (!loaded.done) return loaded;
+    }
+    if (log_.tracing()) WriteLogLine(log_, "\r\n%s...\r\n", {LoadText(IDS_EXTRACTING_CRITERIA)});
+    searchCriteria_ = CriteriaFromRecord(criteriaData_);
+    return searchCriteria_.empty() ? StepResult::Failed() : StepResult::Done();
 }
 
 }  // namespace tarnwick

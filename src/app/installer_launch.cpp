@@ -1,50 +1,50 @@
 // The last steps of a run: prove the chosen JVM once more, then run the
 // installer's class in it and wait until it has ended.
-#include <windows.h>
-
-#include "app/launcher_app.h"
-#include "base/win32/own_module.h"
+#include "app/launcher_run.h"
 #include "base/win32/run_process.h"
-#include "dialogs/progress_dialog.h"
 #include "javacommand/java_command.h"
 #include "resources/resource_ids.h"
 
 namespace tarnwick {
 
-bool LauncherApp::VerifyAndLaunch() {
-    return VerifyChosenJvm() && LaunchInstaller();
-}
-
-bool LauncherApp::VerifyChosenJvm() {
+StepResult LauncherRun::VerifyChosenJvm() {
     // Only the start and the end of the run count here; what the verify
-    // class prints was read during the search.
-    std::string arguments;
-    if (BuildJavaCommand(jvmPath, classPath, verifyClassPath, arguments) &&
-        RunProcess(jvmPath, arguments, /*wait=*/true, /*hidden=*/true, /*forceShow=*/false)) {
-        return true;
+    // class prints was read during the search. An abort ends it: nobody
+    // else would.
+    const JavaCommand verify{jvmPath_, classPath_, verifyClassPath_};
+    ProcessOptions options;
+    options.hidden = true;
+    options.cancel = &cancel_;
+    options.endOnCancel = true;
+    const ProcessOutcome outcome =
+        verify.IsKnownKind() ? RunProcessLine(verify.CommandLine(), options) : ProcessOutcome::NotStarted;
+    if (outcome == ProcessOutcome::Ended || outcome == ProcessOutcome::Cancelled) {
+        return outcome == ProcessOutcome::Ended ? StepResult::Done() : StepResult::Failed();
     }
-    WriteLogLine(log, "\r\n%s %s %s\r\n", {LoadText(IDS_VALIDATION_OF), jvmPath, LoadText(IDS_FAILED)});
-    return false;
+    WriteLogLine(log_, "\r\n%s %s %s\r\n", {LoadText(IDS_VALIDATION_OF), jvmPath_, LoadText(IDS_FAILED)});
+    return StepResult::Failed();
 }
 
-bool LauncherApp::LaunchInstaller() {
-    runEnd = RunEnd::InstallerNotStarted;
-    std::string arguments;
-    if (!BuildJavaCommand(jvmPath, classPath, archivePath, arguments)) return false;
-    if (log.tracing()) {
-        WriteLogLine(log, "\r\n%s %s %s %s\r\n",
-                     {LoadText(IDS_LAUNCHING), archivePath, LoadText(IDS_USING_JVM), jvmPath});
+StepResult LauncherRun::LaunchInstaller() {
+    runEnd_ = RunEnd::InstallerNotStarted;
+    const JavaCommand launch{jvmPath_, classPath_, archivePath_};
+    if (!launch.IsKnownKind()) return StepResult::Failed();
+    if (log_.tracing()) {
+        WriteLogLine(log_, "\r\n%s %s %s %s\r\n", {LoadText(IDS_LAUNCHING), archivePath_, LoadText(IDS_USING_JVM), jvmPath_});
     }
     // The installer's own windows take over; the dialog does not come back.
-    SendProgressMessage(WM_HIDEPROGRESS);
-    if (!RunProcess(jvmPath, arguments, /*wait=*/true, /*hidden=*/false, /*forceShow=*/false,
-                    &installerExitCode)) {
-        WriteLogLine(log, "\r\n%s %s %s %s\r\n",
-                     {LoadText(IDS_LAUNCHING), jvmPath, LoadText(IDS_USING_JVM), LoadText(IDS_FAILED)});
-        return false;
+    // An abort leaves the installer running: the user may still need it.
+    ui_->HideProgress();
+    ProcessOptions options;
+    options.cancel = &cancel_;
+    options.exitCode = &installerExitCode_;
+    const ProcessOutcome outcome = RunProcessLine(launch.CommandLine(), options);
+    if (outcome == ProcessOutcome::Ended) runEnd_ = RunEnd::InstallerEnded;
+    if (outcome == ProcessOutcome::Ended || outcome == ProcessOutcome::Cancelled) {
+        return outcome == ProcessOutcome::Ended ? StepResult::Done() : StepResult::Failed();
     }
-    runEnd = RunEnd::InstallerEnded;
-    return true;
+    WriteLogLine(log_, "\r\n%s %s %s %s\r\n", {LoadText(IDS_LAUNCHING), jvmPath_, LoadText(IDS_USING_JVM), LoadText(IDS_FAILED)});
+    return StepResult::Failed();
 }
 
 }  // namespace tarnwick

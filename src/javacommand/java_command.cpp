@@ -90,6 +90,17 @@ bool BuildJavaCommand(const std::string& executable, std::string classPath,
     return false;
 }
 
+bool JavaCommand::IsKnownKind() const {
+    std::string arguments;
+    return BuildJavaCommand(executable, classPath, classLocation, arguments);
+}
+
+std::string JavaCommand::CommandLine() const {
+    std::string arguments;
+    BuildJavaCommand(executable, classPath, classLocation, arguments);
+    return QuoteExecutable(executable) + " " + arguments;
+}
+
 std::string JvmHomeOf(const std::string& executable) {
     const size_t bin = executable.rfind("\\bin");
     return bin == std::string::npos ? executable : executable.substr(0, bin);

@@ -56,6 +56,21 @@ ClassToRun SplitClassLocation(const std::string& classLocation);
 bool BuildJavaCommand(const std::string& executable, std::string classPath,
                       const std::string& classLocation, std::string& args);
 
+// One run of a class in a JVM, as the search's verification, the
+// pre-launch verification and the launch all make it.
+struct JavaCommand {
+    std::string executable;
+    std::string classPath;      // the JVM's libraries; empty: its fallback
+    std::string classLocation;  // the class file, with or without ".class"
+
+    // False for an executable of no known kind (see JvmCommandTable).
+    bool IsKnownKind() const;
+    // The executable (in double quotes when it holds a blank or a tab), a
+    // blank, and the arguments BuildJavaCommand gives; an executable of no
+    // known kind gets none.
+    std::string CommandLine() const;
+};
+
 // The home folder of a JVM executable: the path cut before its last "\bin"
 // (case-sensitive), or the whole path when it has none.
 std::string JvmHomeOf(const std::string& executable);

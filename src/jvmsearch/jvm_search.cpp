@@ -1,7 +1,6 @@
 #include "jvmsearch/jvm_search.h"
 
 #include "base/path_rules.h"
-#include "base/process_command_line.h"
 #include "javacommand/java_command.h"
 #include "jvmsearch/verify_output.h"
 #include "resources/resource_ids.h"
@@ -43,11 +42,13 @@ JvmDescriptor JvmSearch::FindJvm(const std::string& criteriaText, int searchNumb
     JvmDescriptor result;
     std::vector<CriterionGroup> groups = GroupCriteria(criteriaText, searchNumber);
     bool found = false;
-    for (size_t g = 0; g < groups.size() && !found; ++g) {
+    for (size_t g = 0; g < groups.size() && !found && !machine_.Cancelled(); ++g) {
         if (g == 0) found = RunStage(groups[g], SearchStage::KnownPlaces, &result);
         if (!found && modern_) found = RunStage(groups[g], SearchStage::ModernPlaces, &result);
         if (!found) found = RunStage(groups[g], SearchStage::DiskScan, &result);
     }
+    // An aborted run writes no summary: the abort's own line follows.
+    if (machine_.Cancelled()) return JvmDescriptor();
     for (const CriterionGroup& group : groups) {
         for (const JvmCriterion& criterion : group) {
             SummaryLogLine(criterion);
@@ -59,6 +60,7 @@ JvmDescriptor JvmSearch::FindJvm(const std::string& criteriaText, int searchNumb
 
 bool JvmSearch::RunStage(CriterionGroup& group, SearchStage stage, JvmDescriptor* result) {
     for (JvmCriterion& criterion : group) {
+        if (machine_.Cancelled()) return false;
         SearchResults list;
         if (SearchCriterion(criterion, list, stage)) {
             *result = list.front();
@@ -239,6 +241,8 @@ bool JvmSearch::FindOnDisks(JvmCriterion& c, const std::string& name, SearchResu
 
 void JvmSearch::ScanFolderTree(const std::string& folder, std::vector<std::string> lists[2],
                                const FolderIdentity* known) {
+    // Looked at in every folder: a drive of many folders takes long.
+    if (machine_.Cancelled()) return;
     FolderIdentity identity;
     const bool identified = known ? (identity = *known, true) : machine_.IdentifyFolder(folder, &identity);
     if (identified && !scannedFolders_.insert(identity).second) return;
@@ -319,17 +323,13 @@ bool JvmSearch::TryCandidate(JvmCriterion& c, JvmDescriptor& d, SearchResults& l
 }
 
 bool JvmSearch::VerifyJvm(JvmCriterion& criterion, JvmDescriptor& candidate) {
-    // The result is not looked at: an executable of no known kind runs
-    // without arguments, prints nothing and fails below.
-    std::string arguments;
-    BuildJavaCommand(candidate.bin, candidate.libs, verifyClassPath_, arguments);
-    // Joined by a blank even when `arguments` is empty, unlike
-    // ComposeProcessCommandLine: the text the machine runs stays as it was.
-    const std::string commandLine = QuoteExecutable(candidate.bin) + " " + arguments;
+    // An executable of no known kind runs without arguments, prints nothing
+    // and fails below.
+    const std::string commandLine = JavaCommand{candidate.bin, candidate.libs, verifyClassPath_}.CommandLine();
 
     std::string output;
     const Machine::RunOutcome outcome = machine_.RunCapturingOutput(commandLine, kMaxVerifyOutput, &output);
-    if (outcome == Machine::RunOutcome::NotStarted) return false;
+    if (outcome == Machine::RunOutcome::NotStarted || outcome == Machine::RunOutcome::Cancelled) return false;
 
     bool passed = false;
     // A candidate that had to be ended counts as failed, whatever it printed.
@@ -368,14 +368,14 @@ FileProbe JvmSearch::LibraryProbe() {
 }
 
 void JvmSearch::SearchLogLine(const JvmCriterion& c, const char* place) {
-    if (!log_.tracing()) return;
+    if (!log_.tracing() || machine_.Cancelled()) return;
     WriteLogLine(log_, "\r\n\t%s (%s=%s, %s=%s, %s=%s) %s...",
                  {texts_.Text(IDS_SEARCHING_MATCHING), texts_.Text(IDS_VENDOR), c.vendor,
                   texts_.Text(IDS_VERSION), c.version, texts_.Text(IDS_TYPE), c.type, place});
 }
 
 void JvmSearch::NotFoundLogLine() {
-    if (log_.tracing()) WriteLogLine(log_, "%s.", {texts_.Text(IDS_NOT_FOUND)});
+    if (log_.tracing() && !machine_.Cancelled()) WriteLogLine(log_, "%s.", {texts_.Text(IDS_NOT_FOUND)});
 }
 
 void JvmSearch::SummaryLogLine(const JvmCriterion& c) {

@@ -64,11 +64,15 @@ class Machine {
     virtual std::string SystemFolder() = 0;   // no trailing backslash
     // True when the root ("D:\") is a fixed drive.
     virtual bool IsFixedDrive(const std::string& root) = 0;
+    // True once the user has confirmed aborting the run: the search stops
+    // where it is, and writes nothing more.
+    virtual bool Cancelled() { return false; }
     // Runs `commandLine` hidden, with standard output on a pipe, and gives
     // what it printed there (at most `maxOutput` bytes are kept, the rest is
     // drained). NotStarted when the pipe or the process cannot be made;
-    // TimedOut when it did not end within the time limit and was ended.
-    enum class RunOutcome { NotStarted, Ended, TimedOut };
+    // TimedOut when it did not end within the time limit and was ended;
+    // Cancelled when the run was aborted meanwhile (and the child ended).
+    enum class RunOutcome { NotStarted, Ended, TimedOut, Cancelled };
     virtual RunOutcome RunCapturingOutput(const std::string& commandLine, size_t maxOutput,
                                           std::string* output) = 0;
 

@@ -19,6 +19,7 @@
 #    sign FILE (osslsigncode, with a certificate made for the test; sets TOTAL)
 #    jvm EXE [VERSION [VENDOR_URL [MODE [KEY=VALUE]]]] (a stand-in JVM)
 #    touch FILE... | reg KEY JAVA_HOME | drive LETTER HOSTFOLDER | link FILE TARGET
+#    folders DIR COUNT (COUNT empty folders below DIR, fifty to a folder)
 #    regval HKLM|HKCU\KEY NAME TEXT [64|32] (in that view; else the launcher's own)
 #    opener (https opens the stand-in opener.exe) | bridge [temurin] (the host
 #    JVM; temurin: registered only as Temurin's MSI does, in the 64-bit view)
@@ -32,6 +33,7 @@
 #    windows (caption, texts, buttons, owner line of each window)
 #    states [has] (visible, region, status of the progress dialog; "cancel")
 #    file PATH | nofile PATH | same A B | shot NAME TEXT | running PATTERN | sleep S
+#    gone PATTERN (no process of the prefix matches, within 3 s)
 set -u
 . "$(dirname "$0")/lib.sh"
 export LC_ALL=C
@@ -152,6 +154,7 @@ directive() {
              printf 'version=%s\r\nvendor.url=%s\r\nmode=%s\r\n%s' "${2:-1.2.2}" "${3:-http://java.sun.com/}" \
                  "${4:-normal}" "${5:+$5$CRLF}" >"$(dirname "$f")/jvm.properties" ;;
         touch) for f; do mkdir -p "$(dirname "$(host "$f")")"; touch "$(host "$f")"; done ;;
+        folders) f=$(host "$1"); for ((i = 0; i < $2; i++)); do echo "$f/g$((i / 50))/f$i"; done | xargs mkdir -p ;;
         reg) reg_set_java_home "$1" "$2"; registry_used=1 ;;
         regval) regval "$@" ;;
         drive) f=$(dirname "$WINEPREFIX")/$2; rm -rf "$f"; map_fixed_drive "$1" "$f" ;;
@@ -193,6 +196,8 @@ directive() {
               mkdir -p "$(dirname "$shots/$1")"; cp -f "$(host "shots\\$f.png")" "$shots/$1.png" 2>/dev/null
               check "picture $1" $? "shots\\<line>.png" "none for '$2'" ;;
         running) [ -n "$(wine_pids "$1")" ]; check "still running: $1" $? "a process" "none" ;;
+        gone) for _ in $(seq 1 30); do [ -z "$(wine_pids "$1")" ] && break; sleep 0.1; done
+              [ -z "$(wine_pids "$1")" ]; check "gone: $1" $? "no process" "$(wine_pids "$1")" ;;
         sleep) sleep "$1" ;;
         *) check "directive $d" 1 "a known directive" "$d" ;;
     esac

@@ -47,6 +47,9 @@ class FakeMachine final : public Machine {
         asked["exists"].push_back(path);
         return files.count(Lower(path)) != 0;
     }
+    // With `cancelAfterLists` set, the run is aborted once that many
+    // folders have been listed.
+    bool Cancelled() override { return cancelAfterLists > 0 && asked["list"].size() >= size_t(cancelAfterLists); }
     bool ListEntries(const std::string& pattern, std::vector<FolderEntry>* entries) override {
         asked["list"].push_back(pattern);
         const std::string folder = Parent(pattern), mask = Lower(pattern.substr(pattern.rfind('\\') + 1));
@@ -131,6 +134,7 @@ class FakeMachine final : public Machine {
     std::map<std::string, std::pair<RunOutcome, std::string>> jvms;  // by lower-case path
     std::map<std::string, std::vector<std::string>> asked;           // by kind
     std::vector<std::string> runs;                                   // command lines
+    int cancelAfterLists = 0;
 };
 
 }  // namespace tarnwick::test

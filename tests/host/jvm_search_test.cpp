@@ -38,6 +38,7 @@ class Scenario {
             machine_.views.clear();
             for (const std::string& v : drives) machine_.views.push_back(v == "64" ? RegistryView::Bits64 : RegistryView::Bits32);
         }
+        else if (verb == "cancel-after") machine_.cancelAfterLists = std::stoi(a);
         else if (verb == "log" || verb == "log-starts") want_[verb].resize(1), want_[verb][0] += c.want[0];
         else if (verb == "asks") want_[a].insert(want_[a].end(), c.want.begin(), c.want.end() - c.want[0].empty());
         else Act(c, verb, a);

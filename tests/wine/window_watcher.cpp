@@ -15,8 +15,10 @@
 // texts contain PART; then the first --answer whose PART is in the texts
 // presses its TEXT, else --press does. --cancel-on presses Cancel once in the
 // window with a status line: "first", "status=TEXT" or "file=PATH" (once it
-// exists); --freeze first suspends the program's other threads for good, so
-// the run stays in its step. --shots saves DIR\LINE.png of each new window;
+// exists); --freeze first suspends the program's other threads until that
+// window is gone (the abort confirmed), so the run stays in its step.
+// After a press of an --answer, the record's last line is "#exit<TAB>MS",
+// the milliseconds from that press to the program's end. --shots saves DIR\LINE.png of each new window;
 // --env sets a variable for the program. Exits with the program's exit code,
 // 99 when it had to be killed.
 #include <windows.h>
@@ -40,6 +42,9 @@ int lineCount = 0;  // lines written to the record
 std::map<HWND, int> lines;              // recorded windows
 std::map<HWND, std::string> progress;   // windows with a status line: last state
 bool cancelled = false;
+HWND frozenBy = nullptr;            // --freeze: the window whose end thaws
+std::vector<DWORD> frozen;          // the threads held
+LARGE_INTEGER answeredAt = {};      // the last --answer press
 
 std::string Option(const char* name) { return options.count(name) ? options[name].back() : std::string(); }
 
@@ -135,12 +140,25 @@ void FreezeOtherThreads(HWND window) {
         HANDLE thread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
         ::SuspendThread(thread);
         ::CloseHandle(thread);
+        frozen.push_back(entry.th32ThreadID);
     }
     ::CloseHandle(snapshot);
+    frozenBy = window;
+}
+
+void ThawWhenGone() {
+    if (frozenBy == nullptr || ::IsWindow(frozenBy)) return;
+    for (DWORD id : frozen) {
+        HANDLE thread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, id);
+        ::ResumeThread(thread);
+        ::CloseHandle(thread);
+    }
+    frozenBy = nullptr;
 }
 
 // Follows each window with a status line; presses its Cancel when due.
 void PollProgress() {
+    ThawWhenGone();
     const std::string when = Option("--cancel-on");
     for (auto& [window, last] : progress) {
         if (!::IsWindow(window)) continue;
@@ -234,11 +252,12 @@ BOOL CALLBACK Consider(HWND window, LPARAM) {
         if (all.find(clicks[i]) != std::string::npos) Click(window, clicks[i + 1]);
     std::string wanted = Option("--press");
     const auto& answers = options["--answer"];
+    bool answer = false;
     for (size_t i = answers.size(); i >= 2; i -= 2)  // backwards: the first rule wins
-        if (all.find(answers[i - 2]) != std::string::npos) wanted = answers[i - 1];
+        if (all.find(answers[i - 2]) != std::string::npos) wanted = answers[i - 1], answer = true;
     for (size_t i = 0; i < buttons.size(); ++i)  // posted, not sent: the dialog's thread is in its own loop
         if (!wanted.empty() && buttonTexts[i] == wanted)
-            return ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(buttons[i]), BN_CLICKED),
+            return (answer ? ::QueryPerformanceCounter(&answeredAt) : 0), ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(buttons[i]), BN_CLICKED),
                                   reinterpret_cast<LPARAM>(buttons[i])), TRUE;
     return TRUE;
 }
@@ -296,6 +315,10 @@ int main() {
         PollProgress();
         if (::WaitForSingleObject(child.hProcess, 1) == WAIT_OBJECT_0) {
             ::GetExitCodeProcess(child.hProcess, &exitCode);
+            LARGE_INTEGER now, frequency;
+            ::QueryPerformanceCounter(&now), ::QueryPerformanceFrequency(&frequency);
+            if (answeredAt.QuadPart != 0)
+                std::fprintf(record, "#exit\t%.1f\n", double(now.QuadPart - answeredAt.QuadPart) * 1000 / frequency.QuadPart);
             break;
         }
         if (::GetTickCount() - started > limit) {

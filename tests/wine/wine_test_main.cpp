@@ -6,12 +6,17 @@
 //   run EXE HIDDEN FORCESHOW ACTIONS...  RunProcess EXE with "--child ACTIONS", waited for
 //   window MS FILE  show a window as a GUI program shows its main window, serve
 //               it MS ms or until hidden, then "visible=1" or "visible=0" into FILE
+//   hidden-box FILE  in a window station nobody sees, a silent run's error box
+//               with the install log at FILE
 #include <gtest/gtest.h>
 
 #include <thread>
 
 #include "tests/wine/wine_test_util.h"
+#include "base/win32/install_log.h"
 #include "base/win32/run_process.h"
+#include "dialogs/silent_ui.h"
+#include "resources/resource_ids.h"
 
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"  // GetVersionExA: its platform id is the point
 
@@ -72,6 +77,13 @@ int RunChild(int argc, char** argv) {
             std::string actions = "--child";
             for (int at = i + 4; at < argc; ++at) actions += " " + Quoted(argv[at]);
             return RunProcess(file(1), actions, true, arg(2) != 0, arg(3) != 0) ? 0 : 90;
+        } else if (verb == "hidden-box") {
+            HWINSTA hidden = ::CreateWindowStationA("tw_hidden", 0, WINSTA_ALL_ACCESS, nullptr);
+            InstallLog log;
+            log.Open(file(1));
+            ok = hidden != nullptr && ::SetProcessWindowStation(hidden);
+            if (ok) SilentUi(log).ShowError(IDS_NO_DISK_SPACE, RunUi::BoxOwner::None);
+            ++i;
         } else if (verb == "window") {
             ok = ShowWindowFor(arg(1), file(2)), i += 2;
         } else {

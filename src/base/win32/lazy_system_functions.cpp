@@ -23,4 +23,13 @@ HINSTANCE LazyShellExecuteA(HWND owner, const char* verb, const char* file, cons
     return function(owner, verb, file, parameters, folder, show);
 }
 
+BOOL LazyShellExecuteExA(SHELLEXECUTEINFOA* info) {
+    const auto function = SystemFunction<decltype(&::ShellExecuteExA)>("shell32.dll", "ShellExecuteExA");
+    if (function == nullptr) {
+        ::SetLastError(ERROR_DLL_NOT_FOUND);
+        return FALSE;
+    }
+    return function(info);
+}
+
 }  // namespace tarnwick

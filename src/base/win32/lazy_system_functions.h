@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shellapi.h>
 
 namespace tarnwick {
 
@@ -16,5 +17,7 @@ BOOL LazyGetOpenFileNameA(OPENFILENAMEA* open);
 // As ShellExecuteA; SE_ERR_DLLNOTFOUND when shell32 cannot be loaded.
 HINSTANCE LazyShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
                             const char* folder, int show);
+// As ShellExecuteExA; FALSE with ERROR_DLL_NOT_FOUND when shell32 cannot be loaded.
+BOOL LazyShellExecuteExA(SHELLEXECUTEINFOA* info);
 
 }  // namespace tarnwick

@@ -2,7 +2,10 @@
 
 namespace tarnwick {
 
-HINSTANCE InstanceHandle = nullptr;
-std::string OwnPath;
+std::string OwnExecutablePath() {
+    char path[MAX_PATH + 1] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return std::string(path, length <= MAX_PATH ? length : 0);
+}
 
 }  // namespace tarnwick

@@ -1,5 +1,6 @@
-// The running executable, recorded once by the entry point: every string,
-// dialog and icon comes from its module, and the package is read from its file.
+// The running executable: every string, dialog and icon comes from its
+// module, and the package is read from its file. Both are asked of the
+// system, so nothing is recorded in a global.
 #pragma once
 
 #include <windows.h>
@@ -8,8 +9,10 @@
 
 namespace tarnwick {
 
-extern HINSTANCE InstanceHandle;
-// Full path of the running executable.
-extern std::string OwnPath;
+// The executable's module (for an executable, the instance WinMain gets).
+inline HINSTANCE OwnModule() { return ::GetModuleHandleA(nullptr); }
+
+// Full path of the running executable; empty when it does not fit MAX_PATH.
+std::string OwnExecutablePath();
 
 }  // namespace tarnwick

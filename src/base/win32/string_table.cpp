@@ -10,7 +10,7 @@ namespace tarnwick {
 
 std::string LoadText(int id, int capacity) {
     std::vector<char> buffer(static_cast<size_t>(capacity), '\0');
-    const int length = ::LoadStringA(InstanceHandle, static_cast<UINT>(id), buffer.data(), capacity);
+    const int length = ::LoadStringA(OwnModule(), static_cast<UINT>(id), buffer.data(), capacity);
     return std::string(buffer.data(), length > 0 ? static_cast<size_t>(length) : 0);
 }
 

@@ -7,6 +7,7 @@
 
 #include "base/win32/ansi_text.h"
 #include "base/win32/file_exists.h"
+#include "base/win32/run_process.h"
 #include "base/win32/scoped_handle.h"
 #include "jvmsearch/registry_value.h"
 
@@ -36,32 +37,12 @@ constexpr DWORD kTextValueBytes = 1024;
 constexpr DWORD kSubkeyNameChars = 256;
 constexpr DWORD kPathBufferBytes = 67600;
 constexpr UINT kFolderBufferBytes = 260;
-constexpr DWORD kReadChunkBytes = 1024;
-// How often a quiet pipe is looked at again; short enough not to slow a
-// verification down noticeably, long enough not to keep a processor busy.
-constexpr DWORD kPollIntervalMs = 10;
-// A terminated child is waited for this long, so it is gone when we return.
-constexpr DWORD kTerminationWaitMs = 5000;
 
 std::string FolderWithoutTrailingBackslash(const char* text, UINT length, UINT capacity) {
     if (length == 0 || length >= capacity) return std::string();
     std::string folder(text, length);
     if (!folder.empty() && folder.back() == '\\') folder.pop_back();
     return folder;
-}
-
-// The child must not inherit our end of the pipe: it has no use for it, and
-// a grandchild holding it would keep the pipe alive. Windows 9x has no
-// SetHandleInformation, so a non-inheritable duplicate stands in there.
-bool MakeNonInheritable(ScopedHandle* handle) {
-    if (::SetHandleInformation(handle->Get(), HANDLE_FLAG_INHERIT, 0)) return true;
-    HANDLE duplicate = nullptr;
-    if (!::DuplicateHandle(::GetCurrentProcess(), handle->Get(), ::GetCurrentProcess(), &duplicate,
-                           0, FALSE, DUPLICATE_SAME_ACCESS)) {
-        return false;
-    }
-    handle->Reset(duplicate);
-    return true;
 }
 
 // GetFileInformationByHandleEx and the layout of FILE_ID_BOTH_DIR_INFO, Vista
@@ -99,22 +80,6 @@ FolderEntry EntryOf(const std::string& name, DWORD attributes) {
     entry.isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entry.isReparsePoint = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     return entry;
-}
-
-// Keeps what fits into `output`, drops the rest.
-void Keep(const char* bytes, DWORD count, size_t maxOutput, std::string* output) {
-    const size_t room = maxOutput - std::min(maxOutput, output->size());
-    output->append(bytes, std::min<size_t>(room, count));
-}
-
-// Reads what is there; a pipe whose writers are all gone gives its remaining
-// bytes and then fails, so this never blocks once the pipe has broken.
-void DrainBrokenPipe(HANDLE pipe, size_t maxOutput, std::string* output) {
-    char chunk[kReadChunkBytes];
-    DWORD read = 0;
-    while (::ReadFile(pipe, chunk, sizeof chunk, &read, nullptr) && read > 0) {
-        Keep(chunk, read, maxOutput, output);
-    }
 }
 
 HKEY RootKey(RegistryRoot root) {
@@ -323,86 +288,26 @@ bool WindowsMachine::IsFixedDrive(const std::string& root) {
     return ::GetDriveTypeA(root.c_str()) == DRIVE_FIXED;
 }
 
-// A ReadFile on an anonymous pipe blocks until data comes or the pipe breaks
-// and cannot be given a time-out, so the pipe is polled instead: read what
-// PeekNamedPipe says is there, else wait a little on the process. The read
-// thus never blocks, and the time limit is checked between polls.
+bool WindowsMachine::Cancelled() { return IsCancelled(cancel_); }
+
 Machine::RunOutcome WindowsMachine::RunCapturingOutput(const std::string& commandLine,
                                                        size_t maxOutput, std::string* output) {
-    output->clear();
-
-    SECURITY_ATTRIBUTES inheritable = {};
-    inheritable.nLength = sizeof inheritable;
-    inheritable.bInheritHandle = TRUE;
-    ScopedHandle readEnd;
-    ScopedHandle writeEnd;
-    {
-        HANDLE readHandle = nullptr;
-        HANDLE writeHandle = nullptr;
-        if (!::CreatePipe(&readHandle, &writeHandle, &inheritable, 0))
-            return RunOutcome::NotStarted;
-        readEnd.Reset(readHandle);
-        writeEnd.Reset(writeHandle);
-    }
-    if (!MakeNonInheritable(&readEnd)) return RunOutcome::NotStarted;
-
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-    startup.wShowWindow = SW_HIDE;
-    startup.hStdInput = nullptr;
-    startup.hStdOutput = writeEnd.Get();
-    startup.hStdError = nullptr;
-
-    std::vector<char> writableLine(commandLine.begin(), commandLine.end());
-    writableLine.push_back('\0');
-    PROCESS_INFORMATION started = {};
-    if (!::CreateProcessA(nullptr, writableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                          &startup, &started)) {
-        return RunOutcome::NotStarted;
-    }
-    ScopedHandle process(started.hProcess);
-    ScopedHandle thread(started.hThread);
-
-    // Only the child may hold the write end now, so the pipe breaks when it
-    // (and anything it passed the handle on to) has ended. Were our copy
-    // still open, it never would: give the child up.
-    if (!::CloseHandle(writeEnd.Release())) {
-        ::TerminateProcess(process.Get(), 1);
-        return RunOutcome::NotStarted;
-    }
-
-    const DWORD start = ::GetTickCount();
-    bool processEnded = false;
-    char chunk[kReadChunkBytes];
-    for (;;) {
-        // Checked on every round, so endless output cannot outrun the limit
-        // either. GetTickCount wraps after 49 days; the difference stays right.
-        if (::GetTickCount() - start >= verificationTimeLimitMs_) {
-            ::TerminateProcess(process.Get(), 1);
-            ::WaitForSingleObject(process.Get(), kTerminationWaitMs);
-            return RunOutcome::TimedOut;
-        }
-        DWORD available = 0;
-        if (!::PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &available, nullptr)) {
-            if (::GetLastError() == ERROR_BROKEN_PIPE)
-                DrainBrokenPipe(readEnd.Get(), maxOutput, output);
+    ProcessOptions options;
+    options.hidden = true;
+    options.output = output;
+    options.maxOutput = maxOutput;
+    options.timeLimitMs = verificationTimeLimitMs_;
+    options.cancel = cancel_;
+    options.endOnCancel = true;
+    switch (RunProcessLine(commandLine, options)) {
+        case ProcessOutcome::Ended:
             return RunOutcome::Ended;
-        }
-        if (available > 0) {
-            DWORD read = 0;
-            if (!::ReadFile(readEnd.Get(), chunk, std::min(available, kReadChunkBytes), &read,
-                            nullptr) ||
-                read == 0) {
-                return RunOutcome::Ended;
-            }
-            Keep(chunk, read, maxOutput, output);
-        } else if (processEnded) {
-            // Ended, yet the pipe lives on in a process it started.
-            ::Sleep(kPollIntervalMs);
-        } else {
-            processEnded = ::WaitForSingleObject(process.Get(), kPollIntervalMs) == WAIT_OBJECT_0;
-        }
+        case ProcessOutcome::TimedOut:
+            return RunOutcome::TimedOut;
+        case ProcessOutcome::Cancelled:
+            return RunOutcome::Cancelled;
+        default:
+            return RunOutcome::NotStarted;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/win32/cancel_event.h"
 #include "jvmsearch/machine.h"
 
 namespace tarnwick {
@@ -20,8 +21,9 @@ constexpr DWORD kVerificationTimeLimitMs = 60000;
 class WindowsMachine final : public Machine {
   public:
     // The limit is a parameter only so that tests need not wait a minute.
-    explicit WindowsMachine(DWORD verificationTimeLimitMs = kVerificationTimeLimitMs)
-        : verificationTimeLimitMs_(verificationTimeLimitMs) {}
+    explicit WindowsMachine(DWORD verificationTimeLimitMs = kVerificationTimeLimitMs,
+                            const CancelEvent* cancel = nullptr)
+        : verificationTimeLimitMs_(verificationTimeLimitMs), cancel_(cancel) {}
 
     bool ReadRegistryString(const std::string& key, const std::string& valueName,
                             std::string* value) override;
@@ -32,6 +34,7 @@ class WindowsMachine final : public Machine {
     std::string WindowsFolder() override;
     std::string SystemFolder() override;
     bool IsFixedDrive(const std::string& root) override;
+    bool Cancelled() override;
     // TimedOut leaves in `output` what the child printed before it was ended.
     RunOutcome RunCapturingOutput(const std::string& commandLine, size_t maxOutput,
                                   std::string* output) override;
@@ -56,6 +59,7 @@ class WindowsMachine final : public Machine {
     // The file indexes of the fixed drives' roots, read at the first listing.
     bool driveRootsRead_ = false;
     std::vector<uint64_t> driveRootIndexes_;
+    const CancelEvent* cancel_;
 };
 
 }  // namespace tarnwick

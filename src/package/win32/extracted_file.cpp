@@ -3,26 +3,33 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/log_sink.h"
+#include "base/win32/file_exists.h"
+#include "resources/resource_ids.h"
+
 namespace tarnwick {
 
-WriteOutcome WriteExtractedFile(const std::string& path, const uint8_t* data, size_t size,
-                                size_t chunkSize, ScopedHandle* held) {
+WriteOutcome ExtractedFile::Write(const std::string& path, const uint8_t* data, size_t size,
+                                  size_t chunkSize, const CancelEvent* cancel) {
+    path_ = path;
+    ours_ = false;
     ::DeleteFileA(path.c_str());
-    // Read access too: this handle is the one kept open until Teardown. It
-    // shares reading only, from the first byte on, so there is no moment in
-    // which another program could open the file for writing. It is the
-    // caller's from the start, so that an aborted run, which stops this
-    // thread wherever it is, can still close and delete a half-written file.
-    *held = ScopedHandle(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!held->IsValid()) return WriteOutcome::NotCreated;
+    // Read access too: this handle is the one kept open until the end of the
+    // run. It shares reading only, from the first byte on, so there is no
+    // moment in which another program could open the file for writing.
+    handle_ = ScopedHandle(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                         nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle_.IsValid()) return WriteOutcome::NotCreated;
+    ours_ = true;
 
     size_t done = 0;
     while (done < size) {
+        if (IsCancelled(cancel)) return WriteOutcome::Cancelled;
         const DWORD chunk = static_cast<DWORD>(std::min(chunkSize, size - done));
         DWORD written = 0;
-        if (!::WriteFile(held->Get(), data + done, chunk, &written, nullptr) || written != chunk) {
-            held->Close();
+        if (!::WriteFile(handle_.Get(), data + done, chunk, &written, nullptr) || written != chunk) {
+            handle_.Close();
+            ours_ = false;
             return WriteOutcome::ShortWrite;
         }
         done += chunk;
@@ -30,9 +37,10 @@ WriteOutcome WriteExtractedFile(const std::string& path, const uint8_t* data, si
     return WriteOutcome::Written;
 }
 
-bool HoldForRunning(const std::string& path, const std::vector<uint8_t>& written, ScopedHandle* held) {
-    held->Close();
-    ScopedHandle reader(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+bool ExtractedFile::HoldForRunning(const std::vector<uint8_t>& written) {
+    handle_.Close();
+    ours_ = false;
+    ScopedHandle reader(::CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!reader.IsValid()) return false;
     LARGE_INTEGER size;
@@ -51,8 +59,17 @@ bool HoldForRunning(const std::string& path, const std::vector<uint8_t>& written
         }
         done += want;
     }
-    *held = std::move(reader);
+    handle_ = std::move(reader);
+    ours_ = true;
     return true;
+}
+
+void ExtractedFile::Delete(LogSink& log, const TextSource& texts) {
+    handle_.Close();
+    if (!ours_ || !FileExists(path_)) return;
+    ours_ = false;
+    if (log.tracing()) WriteLogLine(log, "\r\n%s %s...\r\n", {texts.Text(IDS_DELETING_FILE), path_});
+    ::DeleteFileA(path_.c_str());
 }
 
 }  // namespace tarnwick

@@ -1,5 +1,7 @@
 #include "windows_arguments.h"
 
+#include "base/process_command_line.h"
+
 namespace tarnwick {
 
 std::vector<std::string> SplitWindowsCommandLine(const std::string& commandLine) {
@@ -40,21 +42,7 @@ std::vector<std::string> SplitWindowsCommandLine(const std::string& commandLine)
 
 std::string QuoteWindowsArgument(const std::string& argument) {
     if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
-    std::string quoted = "\"";
-    size_t backslashes = 0;
-    for (const char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        // Backslashes before a quote are doubled, and the quote escaped.
-        quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    // Before the closing quote they are doubled too.
-    quoted.append(backslashes * 2, '\\');
-    return quoted + '"';
+    return QuoteArgument(argument);
 }
 
 }  // namespace tarnwick

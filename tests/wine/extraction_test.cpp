@@ -42,6 +42,12 @@ TEST(Extraction, CreatesNewAndHoldsReadOnlyUntilDeleted) {
     EXPECT_FALSE(::DeleteFileA(verify.c_str())) << "the file could be deleted";
     EXPECT_FALSE(::MoveFileA(verify.c_str(), (verify + ".moved").c_str())) << "the file could be renamed";
     ::DeleteFileA((verify + ".moved").c_str());
+    // Compared and held for running, as a shipped JVM installer is: between
+    // the check and the start nobody may swap it.
+    ASSERT_TRUE(file.HoldForRunning(data)) << "the written bytes did not compare";
+    EXPECT_FALSE(ScopedHandle(::CreateFileA(verify.c_str(), GENERIC_WRITE, 7, nullptr, OPEN_EXISTING, 0, nullptr)).IsValid())
+        << "a writer got in after the check";
+    EXPECT_FALSE(::DeleteFileA(verify.c_str())) << "the checked file could be deleted";
     EXPECT_EQ(ReadWholeFile(log), "") << "the log could be read while open";
     file.Delete(installLog, texts);
     EXPECT_FALSE(Exists(verify)) << "not deleted";

@@ -39,11 +39,8 @@ TEST(TarnpackCliTest, Cases) {
             // "<name": the contents of that file as the argument.
             const std::string& arg = c.in[i];
             // "ulimit=KB": the output cannot grow past KB kilobytes (a full disk).
-            if (arg.rfind("ulimit=", 0) == 0) {
-                command = "trap '' XFSZ; ulimit -f " + arg.substr(7) + "; " + command;
-                continue;
-            }
-            if (!arg.empty()) command += " '" + (arg[0] == '<' ? Contents(folder.Path(arg.substr(1))) : arg) + "'";
+            if (arg.rfind("ulimit=", 0) == 0) command = "trap '' XFSZ; ulimit -f " + arg.substr(7) + "; " + command;
+            else if (!arg.empty()) command += " '" + (arg[0] == '<' ? Contents(folder.Path(arg.substr(1))) : arg) + "'";
             if (arg == "-o" && i + 1 < c.in.size()) output = folder.Path(c.in[i + 1]);
         }
         const std::string earlier = Contents(output);

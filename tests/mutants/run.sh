@@ -19,15 +19,12 @@ while IFS= read -r line || [ -n "$line" ]; do
         to:*) value=${line#to:} to[$id]=${to[$id]+${to[$id]}$'\n'}${value# } ;;
     esac
 done <"$here/mutants.txt"
+occurs_once() { FROM=${from[$id]} perl -0777 -ne 'my $n = () = /\Q$ENV{FROM}\E/g; exit($n != 1)' "$1" 2>/dev/null; }
 # --check: only that every fault still applies to this tree (a test does it).
 if [ "${1:-}" = --check ]; then
     bad=0
-    for id in "${order[@]}"; do
-        FROM=${from[$id]} perl -0777 -ne 'my $n = () = /\Q$ENV{FROM}\E/g; exit($n != 1)' "$top/${file[$id]}" 2>/dev/null ||
-            { echo "mutant $id: its text is not found exactly once in ${file[$id]}"; bad=1; }
-    done
-    echo "${#order[@]} mutants checked"
-    exit $bad
+    for id in "${order[@]}"; do occurs_once "$top/${file[$id]}" || { echo "mutant $id: its text is not found exactly once in ${file[$id]}"; bad=1; }; done
+    echo "${#order[@]} mutants checked" && exit $bad
 fi
 [ $# -ge 1 ] || { echo "usage: $0 BUILD [--tree GITREF] [ids...]" >&2; exit 2; }
 work=$(realpath -m "$1")/mutants ref=
@@ -72,10 +69,7 @@ suite() {
     { echo "mutants: the suite fails without a mutant: $(failed_test "$log/baseline.txt")" >&2; exit 1; }
 
 [ $# -eq 0 ] || order=("$@")
-apply() { # FILE: FROM must occur exactly once
-    FROM=${from[$id]} TO=${to[$id]} perl -0777 -i -pe 'my $n = () = /\Q$ENV{FROM}\E/g; die if $n != 1;
-        s/\Q$ENV{FROM}\E/$ENV{TO}/' "$1" 2>/dev/null
-}
+apply() { occurs_once "$1" && FROM=${from[$id]} TO=${to[$id]} perl -0777 -i -pe 's/\Q$ENV{FROM}\E/$ENV{TO}/' "$1"; }
 total=0 killed=0 invalid=0
 for id in "${order[@]}"; do
     path=$src/${file[$id]:-none} test= t0=$(date +%s) result=invalid

@@ -98,4 +98,16 @@ template std::u16string ResolveOptionPath(const std::u16string&, const std::u16s
 template std::string BaseFolderOf(const std::string&);
 template std::u16string BaseFolderOf(const std::u16string&);
 
+std::vector<std::string> SplitPathVariable(const std::string& path) {
+    std::vector<std::string> entries;
+    size_t start = 0;
+    while (start < path.size()) {
+        size_t end = path.find(';', start);
+        if (end == std::string::npos) end = path.size();
+        entries.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return entries;
+}
+
 }  // namespace tarnwick

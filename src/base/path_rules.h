@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tarnwick {
 
@@ -25,5 +26,9 @@ String ResolveOptionPath(const String& path, const String& baseFolder);
 // the root itself when no backslash follows the root.
 template <class String>
 String BaseFolderOf(const String& executablePath);
+
+// The entries of a PATH value in order: every ';' ends an entry (empty ones
+// included); one at the very end leaves none after it.
+std::vector<std::string> SplitPathVariable(const std::string& path);
 
 }  // namespace tarnwick

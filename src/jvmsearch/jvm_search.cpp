@@ -190,13 +190,8 @@ bool JvmSearch::FindInPath(JvmCriterion& c, const std::string& name, SearchResul
                            std::vector<std::string>& cache, bool filled) {
     SearchLogLine(c, "in PATH Variable");
     if (!filled) {
-        const std::string path = machine_.PathVariable();
-        size_t start = 0;
-        // Every ';' ends an entry; one at the very end leaves none after it.
-        while (start < path.size()) {
-            size_t end = path.find(';', start);
-            if (end == std::string::npos) end = path.size();
-            const std::string pattern = JoinPath(path.substr(start, end - start), name);
+        for (const std::string& entry : SplitPathVariable(machine_.PathVariable())) {
+            const std::string pattern = JoinPath(entry, name);
             const size_t lastSlash = pattern.rfind('\\');
             std::vector<FolderEntry> hits;
             if (lastSlash != std::string::npos && machine_.ListEntries(pattern, &hits)) {
@@ -204,7 +199,6 @@ bool JvmSearch::FindInPath(JvmCriterion& c, const std::string& name, SearchResul
                     if (!hit.isFolder) cache.push_back(JoinPath(pattern.substr(0, lastSlash), hit.name));
                 }
             }
-            start = end + 1;
         }
     }
     const bool found = TryCandidateList(c, name, cache, list);

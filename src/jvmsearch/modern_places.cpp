@@ -150,13 +150,8 @@ bool JvmSearch::FindInModernFolders(JvmCriterion& c, SearchResults& list) {
 
 bool JvmSearch::FindThroughShims(JvmCriterion& c, SearchResults& list) {
     SearchLogLine(c, "in the javapath folders of PATH");
-    const std::string path = machine_.PathVariable();
-    size_t start = 0;
-    while (start < path.size()) {
-        size_t end = path.find(';', start);
-        if (end == std::string::npos) end = path.size();
-        const std::string folder = NormalizeJavaHome(path.substr(start, end - start));
-        start = end + 1;
+    for (const std::string& entry : SplitPathVariable(machine_.PathVariable())) {
+        const std::string folder = NormalizeJavaHome(entry);
         if (!IsJavapathFolder(folder)) continue;
         if (TryModernExecutable(c, list, folder, folder + "\\java.exe")) return true;
     }

@@ -8,16 +8,8 @@ namespace {
 // From Windows 8, and on Vista and 7 with update KB2533623.
 constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
 
-// Looked up by name: kernel32 lacks them before those updates (and
-// SetDllDirectoryA before XP SP1), where a static import would keep the
-// launcher from starting at all.
-template <typename Function>
-Function KernelFunction(const char* name) {
-    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-    if (kernel == nullptr) return nullptr;
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(kernel, name)));
-}
-
+// The loader functions are looked up by name (KernelFunction): kernel32
+// lacks them before those updates (and SetDllDirectoryA before XP SP1).
 bool LoaderKnowsSearchFlags() {
     return KernelFunction<FARPROC>("AddDllDirectory") != nullptr;
 }

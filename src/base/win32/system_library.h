@@ -19,6 +19,15 @@ void RestrictDllSearch();
 // process ends, as the windows made from it may live that long.
 HMODULE LoadSystemLibrary(const char* name);
 
+// The kernel32 function `name`, or null where this Windows lacks it: looked
+// up by name, as a static import of it would keep the launcher from starting.
+template <typename Function>
+Function KernelFunction(const char* name) {
+    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    if (kernel == nullptr) return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(kernel, name)));
+}
+
 // The function `function` of the system DLL `dll`, or null.
 template <typename Function>
 Function SystemFunction(const char* dll, const char* function) {

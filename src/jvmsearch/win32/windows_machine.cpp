@@ -9,6 +9,7 @@
 #include "base/win32/file_exists.h"
 #include "base/win32/run_process.h"
 #include "base/win32/scoped_handle.h"
+#include "base/win32/system_library.h"
 #include "jvmsearch/registry_value.h"
 
 namespace tarnwick {
@@ -68,10 +69,7 @@ static_assert(offsetof(FileIdBothDirectoryEntry, fileName) == 104, "the layout W
 constexpr size_t kDirectoryBufferBytes = 64 * 1024;
 
 GetFileInformationByHandleExFunction FindGetFileInformationByHandleEx() {
-    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-    return kernel ? reinterpret_cast<GetFileInformationByHandleExFunction>(
-                        reinterpret_cast<void (*)()>(::GetProcAddress(kernel, "GetFileInformationByHandleEx")))
-                  : nullptr;
+    return KernelFunction<GetFileInformationByHandleExFunction>("GetFileInformationByHandleEx");
 }
 
 FolderEntry EntryOf(const std::string& name, DWORD attributes) {
@@ -109,11 +107,7 @@ std::vector<RegistryView> WindowsMachine::RegistryViews() {
     return {RegistryView::Bits64, RegistryView::Bits32};
 #else
     // IsWow64Process came with XP SP2: looked up, not imported.
-    using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
-    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-    const auto isWow64Process = kernel == nullptr ? nullptr
-        : reinterpret_cast<IsWow64ProcessFunction>(
-              reinterpret_cast<void*>(::GetProcAddress(kernel, "IsWow64Process")));
+    const auto isWow64Process = KernelFunction<BOOL(WINAPI*)(HANDLE, PBOOL)>("IsWow64Process");
     BOOL wow64 = FALSE;
     if (isWow64Process != nullptr && isWow64Process(::GetCurrentProcess(), &wow64) && wow64) {
         return {RegistryView::Bits64, RegistryView::Bits32};

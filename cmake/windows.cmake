@@ -46,6 +46,7 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 add_executable(tarnwick_wine_tests
+    tests/wine/ansi_path_test.cpp
     tests/wine/extraction_test.cpp
     tests/wine/run_process_test.cpp
     tests/wine/silent_ui_test.cpp

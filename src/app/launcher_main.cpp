@@ -9,9 +9,9 @@
 
 namespace tarnwick {
 
-int LauncherMain(HINSTANCE, const char* commandLine) {
+int LauncherMain(HINSTANCE) {
     CancelEvent cancel;
-    LauncherRun run(ResolveSettings(OwnExecutablePath(), commandLine ? commandLine : ""), cancel);
+    LauncherRun run(ResolveSettings(OwnExecutablePath(), OwnCommandLineArguments()), cancel);
     if (run.settings().silent) {
         SilentUi ui(run.log());
         run.Run(ui);

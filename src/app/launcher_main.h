@@ -4,8 +4,8 @@
 
 namespace tarnwick {
 
-// The whole program: options, log, run sequence, in silent or interactive
-// mode. Always returns 0; the outcome of the run is in the log.
-int LauncherMain(HINSTANCE instance, const char* commandLine);
+// The whole program: options (from the process's own command line), log,
+// run sequence, in silent or interactive mode. Returns the exit code.
+int LauncherMain(HINSTANCE instance);
 
 }  // namespace tarnwick

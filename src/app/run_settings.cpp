@@ -16,11 +16,15 @@ std::string DefaultLogPath() {
 
 }  // namespace
 
-RunSettings ResolveSettings(const std::string& ownPath, const std::string& commandLine) {
+RunSettings ResolveSettings(const std::string& ownPath, const std::u16string& commandLine) {
     LauncherOptions options;
-    options.ParseCommandLine(FromAnsi(commandLine), &ToAnsi);
+    options.ParseCommandLine(commandLine, &ToAnsi);
     const std::u16string baseFolder = FromAnsi(BaseFolderOf(ownPath));
-    const auto resolved = [&](const std::u16string& path) { return ToAnsi(ResolveOptionPath(path, baseFolder)); };
+    const auto resolved = [&](const std::u16string& path) {
+        const std::u16string full = ResolveOptionPath(path, baseFolder);
+        std::string ansi;
+        return AnsiPath(std::wstring(full.begin(), full.end()), &ansi) ? ansi : ToAnsi(full);
+    };
 
     RunSettings settings;
     settings.ownPath = ownPath;

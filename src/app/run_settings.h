@@ -22,7 +22,7 @@ struct RunSettings {
 };
 
 // `commandLine` is the command line after the program name, as WinMain
-// gets it.
-RunSettings ResolveSettings(const std::string& ownPath, const std::string& commandLine);
+// gets it but in UTF-16. Paths come out in the form the 8-bit API opens.
+RunSettings ResolveSettings(const std::string& ownPath, const std::u16string& commandLine);
 
 }  // namespace tarnwick

@@ -4,18 +4,23 @@
 
 #include <utility>
 
+#include "base/win32/ansi_text.h"
 #include "base/win32/file_exists.h"
 
 namespace tarnwick {
 
 bool TempFolder(std::string* folder) {
-    char path[MAX_PATH] = {};
-    const DWORD length = ::GetTempPathA(MAX_PATH, path);
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH, path);
     // A longer path does not fit the buffer: no temporary folder then. (A
     // length of MAX_PATH itself never comes back: a fitting path is shorter,
     // a longer one reports the size it needs, its terminator included.)
-    if (length == 0 || length >= MAX_PATH || !FileExists(path)) return false;
-    folder->assign(path, length);
+    // A user name outside the code page reaches the 8-bit API in 8.3 form.
+    std::string ansi;
+    if (length == 0 || length >= MAX_PATH || !AnsiPath(std::wstring(path, length), &ansi) || !FileExists(ansi)) {
+        return false;
+    }
+    *folder = std::move(ansi);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <cwchar>
 #include <utility>
 
 #include "base/win32/ansi_text.h"
@@ -80,6 +81,16 @@ FolderEntry EntryOf(const std::string& name, DWORD attributes) {
     return entry;
 }
 
+// A listed name as the 8-bit API opens it: the name itself where the code
+// page holds it, else the short name listed with it.
+std::string AnsiName(const std::wstring& name, const FileIdBothDirectoryEntry& information) {
+    const std::u16string wide(name.begin(), name.end());
+    const std::string ansi = ToAnsi(wide);
+    const auto shortLength = static_cast<size_t>(static_cast<unsigned char>(information.shortNameLength)) / 2;
+    if (FromAnsi(ansi) == wide || shortLength == 0 || shortLength > 12) return ansi;
+    return ToAnsi(std::u16string(information.shortName, information.shortName + shortLength));
+}
+
 HKEY RootKey(RegistryRoot root) {
     return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
@@ -137,24 +148,30 @@ bool WindowsMachine::ReadRegistryText(RegistryRoot root, RegistryView view, cons
                                       const std::string& valueName, std::string* value) {
     const ScopedRegistryKey opened = OpenForReading(root, view, key);
     if (!opened.IsValid()) return false;
-    char buffer[kTextValueBytes + 1] = {};
-    DWORD size = kTextValueBytes;
+    // Read wide: a JVM installed for one user lies below a profile whose
+    // name the code page may not hold.
+    const std::u16string name = FromAnsi(valueName);
+    wchar_t buffer[kTextValueBytes + 1] = {};
+    DWORD size = kTextValueBytes * sizeof(wchar_t);
     DWORD type = 0;
-    if (::RegQueryValueExA(opened.Get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer),
-                           &size) != ERROR_SUCCESS ||
+    if (::RegQueryValueExW(opened.Get(), reinterpret_cast<const wchar_t*>(name.c_str()), nullptr, &type,
+                           reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ)) {
         return false;
     }
-    // The stored text need not end in a NUL; the spare byte is one.
-    value->assign(buffer, strnlen(buffer, std::min<size_t>(size, kTextValueBytes)));
+    // The stored text need not end in a NUL; the spare character is one.
+    const size_t stored = std::min<size_t>(size / sizeof(wchar_t), kTextValueBytes);
+    *value = AnsiPathList(std::wstring(buffer, wcsnlen(buffer, stored)));
     return true;
 }
 
 std::string WindowsMachine::EnvironmentVariable(const std::string& name) {
-    char buffer[kTextValueBytes] = {};
-    const DWORD length = ::GetEnvironmentVariableA(name.c_str(), buffer, kTextValueBytes);
+    const std::u16string wideName = FromAnsi(name);
+    wchar_t buffer[kTextValueBytes] = {};
+    const DWORD length =
+        ::GetEnvironmentVariableW(reinterpret_cast<const wchar_t*>(wideName.c_str()), buffer, kTextValueBytes);
     if (length == 0 || length >= kTextValueBytes) return std::string();
-    return std::string(buffer, length);
+    return AnsiPathList(std::wstring(buffer, length));
 }
 
 bool WindowsMachine::ReadRegistryString(const std::string& key, const std::string& valueName,
@@ -190,7 +207,10 @@ bool WindowsMachine::ListEntries(const std::string& pattern, std::vector<FolderE
     ScopedFindHandle find(::FindFirstFileA(pattern.c_str(), &found));
     if (!find.IsValid()) return false;
     do {
-        entries->push_back(EntryOf(found.cFileName, found.dwFileAttributes));
+        // '?' is in no file name: the code page lacks a character of this
+        // one, and only its short name opens it.
+        const bool lossy = std::strchr(found.cFileName, '?') != nullptr && found.cAlternateFileName[0] != 0;
+        entries->push_back(EntryOf(lossy ? found.cAlternateFileName : found.cFileName, found.dwFileAttributes));
     } while (::FindNextFileA(find.Get(), &found));
     return true;
 }
@@ -213,9 +233,9 @@ bool WindowsMachine::ListWholeFolder(const std::string& folder, std::vector<Fold
             std::memcpy(&information, bytes + offset, offsetof(FileIdBothDirectoryEntry, fileName));
             const size_t nameAt = offset + offsetof(FileIdBothDirectoryEntry, fileName);
             if (nameAt + information.fileNameLength > kDirectoryBufferBytes) return false;
-            std::u16string name(information.fileNameLength / 2, u'\0');
+            std::wstring name(information.fileNameLength / 2, L'\0');
             std::memcpy(&name[0], bytes + nameAt, name.size() * 2);
-            FolderEntry entry = EntryOf(ToAnsi(name), information.fileAttributes);
+            FolderEntry entry = EntryOf(AnsiName(name, information), information.fileAttributes);
             const uint64_t index = static_cast<uint64_t>(information.fileId.QuadPart);
             if (entry.isFolder && !entry.isReparsePoint && index != 0 && index != ~uint64_t{0} &&
                 !IsFixedDriveRootIndex(index)) {
@@ -259,11 +279,11 @@ bool WindowsMachine::IdentifyFolder(const std::string& folder, FolderIdentity* i
 }
 
 std::string WindowsMachine::PathVariable() {
-    std::vector<char> buffer(kPathBufferBytes);
-    const DWORD length = ::GetEnvironmentVariableA("PATH", buffer.data(), kPathBufferBytes);
+    std::vector<wchar_t> buffer(kPathBufferBytes);
+    const DWORD length = ::GetEnvironmentVariableW(L"PATH", buffer.data(), kPathBufferBytes);
     // Too long: the result is the size needed, which is more than we have.
     if (length == 0 || length >= kPathBufferBytes) return std::string();
-    return std::string(buffer.data(), length);
+    return AnsiPathList(std::wstring(buffer.data(), length));
 }
 
 std::string WindowsMachine::WindowsFolder() {

@@ -3,6 +3,9 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <string>
+
+#include "base/win32/ansi_text.h"
 #include "base/win32/lazy_system_functions.h"
 #include "dialogs/center_window.h"
 #include "dialogs/modal_dialog.h"
@@ -20,17 +23,20 @@ struct BrowseState {
     HFONT underlined = nullptr;
 };
 
+// Picked wide, so that a JVM below a folder whose name the code page lacks
+// goes into the field in the short form that still names it.
 void PickExecutable(HWND dialog) {
-    char file[kPathCapacity] = {};
-    OPENFILENAMEA open = {};
+    wchar_t file[kPathCapacity] = {};
+    OPENFILENAMEW open = {};
     open.lStructSize = sizeof open;
     open.hwndOwner = dialog;
-    open.lpstrFilter = "Executable Files (*.exe)\0*.exe\0";
+    open.lpstrFilter = L"Executable Files (*.exe)\0*.exe\0";
     open.lpstrFile = file;
     open.nMaxFile = kPathCapacity;
     open.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     // Cancelled or failed: the edit field keeps what it has.
-    if (LazyGetOpenFileNameA(&open)) ::SetDlgItemTextA(dialog, IDC_JVM_PATH, file);
+    std::string path;
+    if (LazyGetOpenFileNameW(&open) && AnsiPath(file, &path)) ::SetDlgItemTextA(dialog, IDC_JVM_PATH, path.c_str());
 }
 
 // The note is drawn underlined and blue, like a link, in the dialog's font.

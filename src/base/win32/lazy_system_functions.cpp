@@ -11,8 +11,8 @@ BOOL LazyInitCommonControlsEx(const INITCOMMONCONTROLSEX* controls) {
     return function != nullptr ? function(controls) : FALSE;
 }
 
-BOOL LazyGetOpenFileNameA(OPENFILENAMEA* open) {
-    const auto function = SystemFunction<decltype(&::GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+BOOL LazyGetOpenFileNameW(OPENFILENAMEW* open) {
+    const auto function = SystemFunction<decltype(&::GetOpenFileNameW)>("comdlg32.dll", "GetOpenFileNameW");
     return function != nullptr ? function(open) : FALSE;
 }
 

@@ -12,8 +12,8 @@ namespace tarnwick {
 
 // As InitCommonControlsEx; FALSE when comctl32 cannot be loaded.
 BOOL LazyInitCommonControlsEx(const INITCOMMONCONTROLSEX* controls);
-// As GetOpenFileNameA; FALSE (as for Cancel) when comdlg32 cannot be loaded.
-BOOL LazyGetOpenFileNameA(OPENFILENAMEA* open);
+// As GetOpenFileNameW; FALSE (as for Cancel) when comdlg32 cannot be loaded.
+BOOL LazyGetOpenFileNameW(OPENFILENAMEW* open);
 // As ShellExecuteA; SE_ERR_DLLNOTFOUND when shell32 cannot be loaded.
 HINSTANCE LazyShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
                             const char* folder, int show);

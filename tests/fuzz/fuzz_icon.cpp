@@ -1,6 +1,6 @@
 // tarnpack --icon over arbitrary bytes, read both as an icon file and as a
 // launcher image: nothing crashes; an icon read has 1 to 64 images; a
-// rewritten image ends where its last section does, names the new icon
+// rewritten launcher still ends where its sections do, names the new icon
 // group, keeps its manifest, and written again comes out the same.
 #include <cstddef>
 #include <cstdint>
@@ -40,12 +40,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const tarnpack::PackError&) {
         return 0;
     }
-    tarnwick::MemorySource source(rewritten.data(), rewritten.size());
-    Check(tarnwick::ImageSize(source) == 0 || tarnwick::ImageSize(source) <= rewritten.size());
+    // A launcher the package can follow stays one.
+    tarnwick::MemorySource before(bytes.data(), bytes.size()), after(rewritten.data(), rewritten.size());
+    Check(tarnwick::ImageSize(before) != size || tarnwick::ImageSize(after) == rewritten.size());
+    // Where tarnpack's own lookup finds the manifest, it finds the new icon too.
+    const std::vector<uint8_t> manifest = Resource(bytes, tarnpack::kManifestResourceType, 1);
+    Check(Resource(rewritten, tarnpack::kManifestResourceType, 1) == manifest);
     const std::vector<uint8_t> group = Resource(rewritten, 14, tarnpack::kIconGroupId);
-    Check(group.size() == 6 + 14 && group[4] == 1);
-    Check(Resource(rewritten, 3, static_cast<uint16_t>(group[18] | group[19] << 8)) == icon[0].data);
-    Check(Resource(rewritten, tarnpack::kManifestResourceType, 1) == Resource(bytes, tarnpack::kManifestResourceType, 1));
+    Check(manifest.empty() || (group.size() == 6 + 14 && group[4] == 1));
+    Check(group.empty() || Resource(rewritten, 3, static_cast<uint16_t>(group[18] | group[19] << 8)) == icon[0].data);
     Check(tarnpack::ReplaceIcon(rewritten, icon, "fuzz.exe") == rewritten);
     return 0;
 }

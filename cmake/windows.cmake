@@ -77,6 +77,12 @@ add_executable(stand_in_jvm tests/wine/stand_in_jvm.cpp)
 target_link_options(stand_in_jvm PRIVATE ${TARNWICK_STATIC_LINK})
 target_compile_options(stand_in_jvm PRIVATE ${TARNWICK_WARNINGS})
 
+# Reads an executable's icon back and compares it with an icon file.
+add_executable(icon_check tests/wine/icon_check.cpp)
+target_link_options(icon_check PRIVATE ${TARNWICK_STATIC_LINK})
+target_link_libraries(icon_check PRIVATE user32 gdi32 shell32)
+target_compile_options(icon_check PRIVATE ${TARNWICK_WARNINGS})
+
 # Benchmarks, run under Wine by bench/run.sh.
 add_executable(package_bench bench/package_bench.cpp)
 target_include_directories(package_bench PRIVATE ${CMAKE_SOURCE_DIR})

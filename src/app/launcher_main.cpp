@@ -1,6 +1,7 @@
 #include "app/launcher_main.h"
 
 #include "app/launcher_run.h"
+#include "app/package_title.h"
 #include "app/run_settings.h"
 #include "base/win32/cancel_event.h"
 #include "base/win32/own_module.h"
@@ -17,7 +18,7 @@ int LauncherMain(HINSTANCE) {
         run.Run(ui);
     } else {
         // This thread owns the windows; the run goes on a worker thread.
-        InteractiveUi ui(cancel);
+        InteractiveUi ui(cancel, PackageTitle(run.settings().ownPath));
         ui.RunWorker([&run, &ui] { run.Run(ui); });
     }
     // Whatever way the run ended, aborted included, its files go here.

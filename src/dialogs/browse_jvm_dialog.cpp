@@ -19,6 +19,7 @@ constexpr int kPathCapacity = MAX_PATH;
 // Lives as long as one showing of the dialog.
 struct BrowseState {
     char* path = nullptr;
+    const char* caption = nullptr;
     HBRUSH background = nullptr;
     HFONT underlined = nullptr;
 };
@@ -69,6 +70,7 @@ INT_PTR CALLBACK BrowseJvmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
             ::SetWindowLongPtrA(dialog, DWLP_USER, lParam);
             state = reinterpret_cast<BrowseState*>(lParam);
             state->background = ::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE));
+            SetCaption(dialog, state->caption);
             CenterWindow(dialog);
             ::ShowWindow(dialog, SW_SHOWNORMAL);
             ::SetForegroundWindow(dialog);
@@ -110,9 +112,10 @@ INT_PTR CALLBACK BrowseJvmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 
 }  // namespace
 
-INT_PTR ShowBrowseJvmDialog(HWND owner, HINSTANCE instance, char* path) {
+INT_PTR ShowBrowseJvmDialog(HWND owner, HINSTANCE instance, char* path, const std::string& caption) {
     BrowseState state;
     state.path = path;
+    state.caption = caption.c_str();
     return ShowModalDialog(owner, instance, IDD_BROWSE_JVM, &BrowseJvmProc, reinterpret_cast<LPARAM>(&state));
 }
 

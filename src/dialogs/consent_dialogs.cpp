@@ -14,9 +14,10 @@ INT_PTR EndOnOkOrCancel(HWND dialog, WPARAM wParam) {
     return TRUE;
 }
 
-INT_PTR CALLBACK BundledJvmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK BundledJvmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
+            SetCaption(dialog, reinterpret_cast<const char*>(lParam));
             CenterWindow(dialog);
             ::ShowWindow(dialog, SW_SHOWNORMAL);
             ::SetForegroundWindow(dialog);
@@ -29,9 +30,10 @@ INT_PTR CALLBACK BundledJvmProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 // Unlike the consent dialog it is neither shown nor brought forward by hand:
 // it comes up over the progress dialog that asked for it.
-INT_PTR CALLBACK AbortProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK AbortProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
+            SetCaption(dialog, reinterpret_cast<const char*>(lParam));
             CenterWindow(dialog);
             return TRUE;
         case WM_COMMAND:
@@ -42,12 +44,13 @@ INT_PTR CALLBACK AbortProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 }  // namespace
 
-INT_PTR ShowAbortDialog(HWND owner, HINSTANCE instance) {
-    return ShowModalDialog(owner, instance, IDD_ABORT, &AbortProc, 0);
+INT_PTR ShowAbortDialog(HWND owner, HINSTANCE instance, const std::string& caption) {
+    return ShowModalDialog(owner, instance, IDD_ABORT, &AbortProc, reinterpret_cast<LPARAM>(caption.c_str()));
 }
 
-INT_PTR ShowBundledJvmDialog(HWND owner, HINSTANCE instance) {
-    return ShowModalDialog(owner, instance, IDD_BUNDLED_JVM, &BundledJvmProc, 0);
+INT_PTR ShowBundledJvmDialog(HWND owner, HINSTANCE instance, const std::string& caption) {
+    return ShowModalDialog(owner, instance, IDD_BUNDLED_JVM, &BundledJvmProc,
+                           reinterpret_cast<LPARAM>(caption.c_str()));
 }
 
 }  // namespace tarnwick

@@ -8,6 +8,7 @@
 #include "dialogs/browse_jvm_dialog.h"
 #include "dialogs/center_window.h"
 #include "dialogs/consent_dialogs.h"
+#include "dialogs/modal_dialog.h"
 #include "resources/resource_ids.h"
 
 namespace tarnwick {
@@ -25,13 +26,14 @@ DWORD WINAPI WorkerStart(LPVOID work) {
 
 }  // namespace
 
-InteractiveUi::InteractiveUi(const CancelEvent& cancel)
+InteractiveUi::InteractiveUi(const CancelEvent& cancel, std::string caption)
     : cancel_(cancel),
+      caption_(std::move(caption)),
       requested_(::CreateEventA(nullptr, FALSE, FALSE, nullptr)),
       answered_(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
     LazyInitCommonControlsEx(&controls);
-    title_ = LoadText(IDS_TITLE, kTitleCapacity);
+    title_ = caption_.empty() ? LoadText(IDS_TITLE, kTitleCapacity) : caption_;
     progress_ = ::CreateDialogParamA(OwnModule(), MAKEINTRESOURCEA(IDD_PROGRESS), nullptr, &ProgressProc,
                                      reinterpret_cast<LPARAM>(this));
     if (progress_ != nullptr) ::ShowWindow(progress_, SW_SHOWNORMAL);
@@ -122,10 +124,10 @@ INT_PTR InteractiveUi::Perform(const Request& request) {
             }
             return 0;
         case Kind::Consent:
-            return ShowBundledJvmDialog(progress_, OwnModule());
+            return ShowBundledJvmDialog(progress_, OwnModule(), caption_);
         case Kind::Browse: {
             char chosen[MAX_PATH] = {};
-            const INT_PTR answer = ShowBrowseJvmDialog(progress_, OwnModule(), chosen);
+            const INT_PTR answer = ShowBrowseJvmDialog(progress_, OwnModule(), chosen, caption_);
             chosenPath_ = chosen;
             return answer;
         }
@@ -153,7 +155,7 @@ void InteractiveUi::ShowError(int textId, BoxOwner owner) { Call({Kind::Error, t
 // worker, and the progress window goes at once.
 void InteractiveUi::ConfirmCancel() {
     ::ShowWindow(progress_, SW_HIDE);
-    if (ShowAbortDialog(progress_, OwnModule()) == IDOK) {
+    if (ShowAbortDialog(progress_, OwnModule(), caption_) == IDOK) {
         cancel_.Set();
         const HWND progress = progress_;
         progress_ = nullptr;
@@ -170,6 +172,7 @@ INT_PTR CALLBACK InteractiveUi::ProgressProc(HWND dialog, UINT message, WPARAM w
         case WM_INITDIALOG:
             ::SetWindowLongPtrA(dialog, DWLP_USER, lParam);
             self = reinterpret_cast<InteractiveUi*>(lParam);
+            SetCaption(dialog, self->caption_.c_str());
             CenterWindow(dialog);
             self->statusLine_ = ::GetDlgItem(dialog, IDC_PROGRESS_STATUS);
             ::SetTimer(dialog, kProgressTimer, kTickMs, nullptr);

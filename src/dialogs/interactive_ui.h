@@ -18,8 +18,10 @@ namespace tarnwick {
 
 class InteractiveUi final : public RunUi {
   public:
-    // On the main thread: shows the progress window.
-    explicit InteractiveUi(const CancelEvent& cancel);
+    // On the main thread: shows the progress window. `caption` is the
+    // installer's title for every window and box of the run; empty, the
+    // dialogs keep their own and the boxes say string 8.
+    InteractiveUi(const CancelEvent& cancel, std::string caption);
     ~InteractiveUi() override;  // leaves the window to the process's end
     InteractiveUi(const InteractiveUi&) = delete;
     InteractiveUi& operator=(const InteractiveUi&) = delete;
@@ -57,7 +59,8 @@ class InteractiveUi final : public RunUi {
     static INT_PTR CALLBACK ProgressProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
     const CancelEvent& cancel_;
-    std::string title_;
+    std::string caption_;  // the installer's, or empty
+    std::string title_;    // the message boxes' caption
     HWND progress_ = nullptr;  // null once the run is aborted
     HWND statusLine_ = nullptr;
     // The one call in flight: written by the worker before `requested_` is

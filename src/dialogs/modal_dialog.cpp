@@ -7,4 +7,8 @@ INT_PTR ShowModalDialog(HWND owner, HINSTANCE instance, int dialogId, DLGPROC pr
     return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(dialogId), owner, procedure, parameter);
 }
 
+void SetCaption(HWND dialog, const char* caption) {
+    if (caption != nullptr && *caption != '\0') ::SetWindowTextA(dialog, caption);
+}
+
 }  // namespace tarnwick

@@ -12,7 +12,28 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
+constexpr char kTitleKey[] = "title";
+
+// A title's language from its key: "" for title=, the tag of title.<tag>=.
+bool TitleLanguage(const std::string& key, std::string* language) {
+    if (key == kTitleKey) {
+        language->clear();
+        return true;
+    }
+    const std::string prefix = std::string(kTitleKey) + ".";
+    if (key.compare(0, prefix.size(), prefix) != 0 || !IsLanguageTag(key.substr(prefix.size()))) return false;
+    *language = key.substr(prefix.size());
+    return true;
+}
+
 }  // namespace
+
+bool IsLanguageTag(const std::string& tag) {
+    for (const char* known : {"en", "zh_tw", "zh_cn", "fr", "de", "it", "ja", "ko", "es", "sv"}) {
+        if (tag == known) return true;
+    }
+    return false;
+}
 
 std::vector<SettingLine> ReadSettingLines(const std::vector<uint8_t>& data) {
     const std::string text(data.begin(), data.end());
@@ -35,8 +56,11 @@ std::vector<SettingLine> ReadSettingLines(const std::vector<uint8_t>& data) {
 
 LauncherSettings InterpretSettings(const std::vector<SettingLine>& lines) {
     LauncherSettings settings;
+    std::string language;
     for (const SettingLine& line : lines) {
-        if (line.key == "search" && line.value == "modern") {
+        if (!line.value.empty() && TitleLanguage(line.key, &language)) {
+            settings.titles[language] = line.value;
+        } else if (line.key == "search" && line.value == "modern") {
             settings.modernSearch = true;
         } else if (line.key == "exitcode" && line.value == "installer") {
             settings.installerExitCode = true;
@@ -45,6 +69,23 @@ LauncherSettings InterpretSettings(const std::vector<SettingLine>& lines) {
         }
     }
     return settings;
+}
+
+std::string ChooseTitle(const LauncherSettings& settings, const std::string& language,
+                        const CodePageText& toCodePage, const LeadByte& isLeadByte, size_t capacity) {
+    std::string shown;
+    for (const std::string& key : {language, std::string()}) {
+        const auto title = settings.titles.find(key);
+        if (title != settings.titles.end() && toCodePage(title->second, &shown) && !shown.empty()) break;
+        shown.clear();
+    }
+    size_t end = 0;
+    while (end < shown.size()) {
+        const size_t next = end + (isLeadByte(static_cast<uint8_t>(shown[end])) ? 2 : 1);
+        if (next >= capacity || next > shown.size()) break;
+        end = next;
+    }
+    return shown.substr(0, end);
 }
 
 LauncherSettings LoadSettings(InstallationPackage& package, SourceOpener& files, LogSink& log) {

@@ -64,6 +64,9 @@
 #define IDS_STATUS_SEARCHING 71
 #define IDS_PREPARING 72
 #define IDS_STATUS_INSTALLING_JVM 73
+// Which language's resources the system picked: its tag, as settings name
+// it (title.ja=). Beyond the texts 8 to 73, in a string block of its own.
+#define IDS_LANGUAGE_TAG 96
 
 // Dialogs and their items.
 #define IDD_PROGRESS 103

@@ -33,6 +33,7 @@
 #    windows (caption, texts, buttons, owner line of each window)
 #    states [has] (visible, region, status of the progress dialog; "cancel")
 #    file PATH | nofile PATH | same A B | shot NAME TEXT | running PATTERN | sleep S
+#    icon EXE ICO (its icon as LoadImage and ExtractIconEx give it against ICO, one line each)
 #    gone PATTERN (no process of the prefix matches, within 3 s)
 set -u
 . "$(dirname "$0")/lib.sh"
@@ -135,6 +136,7 @@ directive() {
         bytes) if [ "$3" = zero ]; then head -c "$2" /dev/zero; else head -c "$2" /dev/urandom; fi >"$(host "$1")" ;;
         copy) case $1 in launcher) f=$launcher ;; stand_in) f=$stand_in ;; verify) f=$classes/Verify.class ;;
                   tarnpack) f=$windows/tools/tarnpack/tarnpack.exe ;; planted_dll) f=$windows/planted_dll.dll ;;
+                  icon) f=$(dirname "$0")/../fuzz/corpus/fuzz_icon/brand.ico ;;
                   *) f=$(host "$1") ;; esac
               mkdir -p "$(dirname "$(host "$2")")"; cp -f "$f" "$(host "$2")" ;;
         archive) f=$1; shift; (cd "$run_host" && "$tarnpack" archive -o "$f" --class "$classes/Installer.class" "$@" >/dev/null) ;;
@@ -142,7 +144,7 @@ directive() {
                    --verify "$classes/Verify.class" --criteria "$3" "${@:4}" >/dev/null) || check "tarnpack build $1" 1 0 $?
                TOTAL=$(stat -c %s "$(host "$1")") ARCHIVE_SIZE=$(stat -c %s "$(host "$2")") CRITERIA_SIZE=$((2 + ${#3}))
                VERIFY_SIZE=$(stat -c %s "$classes/Verify.class")
-               f=$((4 + 13 * 3)); [[ " ${*:4} " =~ \ --(modern-search|exit-code)\  ]] && f=$((f + 13))  # section 4
+               f=$((4 + 13 * 3)); [[ " ${*:4} " =~ \ --(modern-search|exit-code|title[-a-z_]*|product-name)\  ]] && f=$((f + 13))  # section 4
                O1=$((IMAGE + f + 2 + 15)); O2=$((O1 + ARCHIVE_SIZE + 2 + 12)); O3=$((O2 + VERIFY_SIZE + 2 + 18)); O4=$((O3 + CRITERIA_SIZE + 2 + 17)) ;;
         sign) (cd "$run_host" && openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 1 \
                    -subj "/CN=Tarnwick test" && osslsigncode sign -certs cert.pem -key key.pem -h sha256 -in "$1" \
@@ -191,6 +193,8 @@ directive() {
         file) [ -e "$(host "$1")" ]; check "$1 exists" $? "a file" "none" ;;
         nofile) ! compgen -G "$(host "$1")" >/dev/null; check "no $1" $? "none" "$(compgen -G "$(host "$1")")" ;;
         same) cmp -s "$(host "$1")" "$(host "$2")"; check "$2 is $1 byte for byte" $? "same" "$(cmp "$(host "$1")" "$(host "$2")" 2>&1)" ;;
+        icon) compare "icon of $1" exact "$(tr -d '\r' <<<"$BLOCK")" \
+                  "$(tw_wine "$windows/icon_check.exe" "$DIR\\$1" "$DIR\\$2" 2>/dev/null | tr -d '\r')" ;;
         shot) f=$(windows_of | T=$2 awk 'index($0, ENVIRON["T"]) { print NR; exit }')
               f=$(tr -d '\r' <"$(host run.rec)" | awk -v n="${f:-0}" '!/^#/ && ++i == n { print NR }')
               mkdir -p "$(dirname "$shots/$1")"; cp -f "$(host "shots\\$f.png")" "$shots/$1.png" 2>/dev/null

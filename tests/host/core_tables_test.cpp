@@ -202,6 +202,24 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
          return {test::Join(keys, " "), std::string(settings.modernSearch ? "modern" : "classic") +
                  (settings.installerExitCode ? " installer" : " zero"), test::Join(settings.ignored, ";")};
      }},
+    // Code page "latin1" has the first 256 code points; "dbcs" takes any
+    // bytes and starts a double-byte character at each byte from 0x80.
+    {"ChooseTitle", [](In in) -> Strings {
+         const std::vector<uint8_t> data(in[0].begin(), in[0].end());
+         const bool latin1 = in[3] == "latin1";
+         auto toCodePage = [latin1](const std::string& utf8, std::string* text) {
+             text->clear();
+             for (size_t i = 0; i < utf8.size(); ++i) {
+                 const uint8_t lead = uint8_t(utf8[i]);
+                 if (!latin1 || lead < 0x80) *text += char(lead);
+                 else if ((lead == 0xC2 || lead == 0xC3) && i + 1 < utf8.size()) *text += char((lead & 3) << 6 | (utf8[++i] & 0x3F));
+                 else return false;
+             }
+             return true;
+         };
+         return {"[" + ChooseTitle(InterpretSettings(ReadSettingLines(data)), in[1], toCodePage,
+                                   [latin1](uint8_t b) { return !latin1 && b >= 0x80; }, std::stoul(in[2])) + "]"};
+     }},
     {"ParseCriterionTerm", [](In in) -> Strings {
          JvmCriterion c;
          c.vendor = "ibm";  // what a term does not name stays

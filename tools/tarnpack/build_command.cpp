@@ -1,13 +1,18 @@
 #include <algorithm>
 #include <iostream>
+#include <map>
 
 #include "command_line.h"
 #include "commands.h"
 #include "edited_files.h"
 #include "host_files.h"
 #include "input_file.h"
+#include "icon_file.h"
+#include "input_file.h"
 #include "pack_error.h"
+#include "package/launcher_settings.h"
 #include "package_writer.h"
+#include "resource_section.h"
 
 namespace tarnpack {
 namespace {
@@ -18,6 +23,7 @@ constexpr char kHelp[] =
                       [--modern-search] [--exit-code installer]
                       [--execution-level LEVEL] [--product-name TEXT]
                       [--product-version TEXT] [--description TEXT]
+                      [--title TEXT] [--title-LANG TEXT]... [--icon FILE.ICO]
 
 Writes a setup executable: the launcher's bytes, then the package it carries.
   -o FILE               the setup executable to write (replaced only on success)
@@ -43,8 +49,21 @@ Either option adds a settings section (id 4), which older launchers ignore.
   --description TEXT    its file description, which the elevation prompt shows
 These are written into the launcher's manifest and version resource in place:
 no byte of the image moves. Without them the launcher's bytes stay as they are.
+  --title TEXT          title=TEXT: the caption of every window and message box
+                        of the run instead of the launcher's own (UTF-8; shown
+                        where the user's code page has its characters); by
+                        default the --product-name
+  --title-LANG TEXT     title.LANG=TEXT: the caption in one language, before
+                        --title; LANG is en, zh_tw, zh_cn, fr, de, it, ja, ko,
+                        es or sv
+  --icon FILE.ICO       the launcher's icon (Explorer's and the dialogs') becomes
+                        the icon file's images, at most 64; the resource section
+                        is written anew, so the image changes size
 The whole file must stay below 4 GiB, the criteria at most 65535 bytes.
 )";
+
+// The launcher is read whole to write a new icon into it.
+constexpr uint64_t kMaxLauncher = 64 * 1024 * 1024;
 
 // A criteria text of 65,535 bytes plus the line end an editor adds.
 constexpr uint64_t kMaxCriteriaFile = 0xFFFF + 2;
@@ -59,6 +78,15 @@ std::string ReadCriteriaFile(tarnwick::SourceOpener& files, const std::string& p
     if (!text.empty() && text.back() == '\n') text.pop_back();
     if (!text.empty() && text.back() == '\r') text.pop_back();
     return text;
+}
+
+// A title is one line of text the launcher can read back.
+std::string TitleValue(CommandLine& line, const std::string& option) {
+    const std::string title = line.TakeValue(option);
+    if (title.find_first_not_of(" \t") == std::string::npos) line.Fail(option + " is empty");
+    if (title.find_first_of("\r\n") != std::string::npos) line.Fail(option + " holds a line end");
+    Utf16(title, option);
+    return title;
 }
 
 bool AddSetting(PackageInputs& inputs, const std::string& line) {
@@ -80,6 +108,8 @@ int RunBuild(const std::vector<std::string>& args) {
     std::string criteriaFile;
     bool criteriaGiven = false;
     ImageSettings settings;
+    std::map<std::string, std::string> titles;  // by language; "" for --title
+    std::string icon;
     while (!line.Done()) {
         const std::string option = line.Next();
         if (option == "-o") {
@@ -108,6 +138,12 @@ int RunBuild(const std::vector<std::string>& args) {
             settings.productVersion = line.TakeValue(option);
         } else if (option == "--description") {
             settings.description = line.TakeValue(option);
+        } else if (option == "--title" ||
+                   (option.compare(0, 8, "--title-") == 0 && tarnwick::IsLanguageTag(option.substr(8)))) {
+            const std::string language = option.size() > 7 ? option.substr(8) : std::string();
+            titles[language] = TitleValue(line, option);
+        } else if (option == "--icon") {
+            icon = line.TakeValue(option);
         } else {
             line.Fail("unknown argument " + option);
         }
@@ -119,11 +155,25 @@ int RunBuild(const std::vector<std::string>& args) {
     if (criteriaGiven == !criteriaFile.empty()) line.Fail("give either --criteria or --criteria-file");
 
     CheckSettings(settings);
+    if (!settings.productName.empty()) titles.emplace("", settings.productName);
+    for (const auto& [language, title] : titles) {
+        inputs.settings.push_back((language.empty() ? "title=" : "title." + language + "=") + title);
+    }
 
     HostFiles host;
     if (!criteriaFile.empty()) inputs.criteria = ReadCriteriaFile(host, criteriaFile);
-    EditedFiles files(host, inputs.launcher, LauncherEdits(host, inputs.launcher, settings));
-    const PackageSummary summary = WritePackage(files, inputs, output);
+    EditedFiles edited(host, inputs.launcher, LauncherEdits(host, inputs.launcher, settings));
+    tarnwick::SourceOpener* files = &edited;
+    std::unique_ptr<ReplacedFile> rebuilt;
+    if (!icon.empty()) {
+        const std::vector<IconImage> images = ReadIconFile(host, icon);
+        const InputFile launcher = MeasureInput(edited, inputs.launcher);
+        if (launcher.size > kMaxLauncher) throw PackError(inputs.launcher + " is over 64 MiB: no launcher");
+        const std::vector<uint8_t> image = ReadHead(edited, launcher, static_cast<uint32_t>(launcher.size));
+        rebuilt = std::make_unique<ReplacedFile>(edited, inputs.launcher, ReplaceIcon(image, images, inputs.launcher));
+        files = rebuilt.get();
+    }
+    const PackageSummary summary = WritePackage(*files, inputs, output);
     std::cout << output << ": " << summary.fileSize << " bytes, the package starts at " << summary.start
               << "\n";
     return 0;

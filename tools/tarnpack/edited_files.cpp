@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/byte_source.h"
+
 namespace tarnpack {
 namespace {
 
@@ -43,6 +45,11 @@ std::unique_ptr<tarnwick::ByteSource> EditedFiles::Open(const std::string& path)
     std::unique_ptr<tarnwick::ByteSource> file = files_.Open(path);
     if (!file || path != path_ || edits_.empty()) return file;
     return std::make_unique<EditedSource>(std::move(file), edits_);
+}
+
+std::unique_ptr<tarnwick::ByteSource> ReplacedFile::Open(const std::string& path) {
+    if (path != path_) return files_.Open(path);
+    return std::make_unique<tarnwick::MemorySource>(bytes_.data(), bytes_.size());
 }
 
 }  // namespace tarnpack

@@ -75,33 +75,6 @@ bool ForEachBelow(const std::vector<uint8_t>& b, const VersionNode& parent, int 
     return true;
 }
 
-std::u16string Utf16(const std::string& utf8, const std::string& option) {
-    std::u16string out;
-    for (size_t i = 0; i < utf8.size();) {
-        const uint8_t lead = static_cast<uint8_t>(utf8[i]);
-        const size_t extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : (lead >> 3) == 30 ? 3 : 9;
-        if (extra == 9 || i + extra >= utf8.size()) throw PackError(option + " is not UTF-8 text");
-        uint32_t code = extra == 0 ? lead : lead & (0x3F >> extra);
-        for (size_t k = 1; k <= extra; ++k) {
-            const uint8_t next = static_cast<uint8_t>(utf8[i + k]);
-            if ((next >> 6) != 2) throw PackError(option + " is not UTF-8 text");
-            code = (code << 6) | (next & 0x3F);
-        }
-        static constexpr uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
-        if (code < kLeast[extra] || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000) || code == 0) {
-            throw PackError(option + " is not UTF-8 text");
-        }
-        if (code >= 0x10000) {
-            out += char16_t(0xD800 + ((code - 0x10000) >> 10));
-            out += char16_t(0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else {
-            out += char16_t(code);
-        }
-        i += extra + 1;
-    }
-    return out;
-}
-
 // The leading "a.b.c.d" of a version text, as the four 16-bit parts.
 bool VersionNumbers(const std::string& text, std::array<uint16_t, 4>* parts) {
     *parts = {0, 0, 0, 0};
@@ -161,6 +134,33 @@ std::vector<uint8_t> ReadResource(tarnwick::SourceOpener& files, const std::stri
 }
 
 }  // namespace
+
+std::u16string Utf16(const std::string& utf8, const std::string& option) {
+    std::u16string out;
+    for (size_t i = 0; i < utf8.size();) {
+        const uint8_t lead = static_cast<uint8_t>(utf8[i]);
+        const size_t extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : (lead >> 3) == 30 ? 3 : 9;
+        if (extra == 9 || i + extra >= utf8.size()) throw PackError(option + " is not UTF-8 text");
+        uint32_t code = extra == 0 ? lead : lead & (0x3F >> extra);
+        for (size_t k = 1; k <= extra; ++k) {
+            const uint8_t next = static_cast<uint8_t>(utf8[i + k]);
+            if ((next >> 6) != 2) throw PackError(option + " is not UTF-8 text");
+            code = (code << 6) | (next & 0x3F);
+        }
+        static constexpr uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+        if (code < kLeast[extra] || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000) || code == 0) {
+            throw PackError(option + " is not UTF-8 text");
+        }
+        if (code >= 0x10000) {
+            out += char16_t(0xD800 + ((code - 0x10000) >> 10));
+            out += char16_t(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            out += char16_t(code);
+        }
+        i += extra + 1;
+    }
+    return out;
+}
 
 bool ImageSettings::Empty() const {
     return executionLevel.empty() && productName.empty() && productVersion.empty() && description.empty();

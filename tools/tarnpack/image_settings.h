@@ -21,6 +21,10 @@ struct ImageSettings {
     bool Empty() const;
 };
 
+// The UTF-16 of a UTF-8 text; throws PackError naming `option` for bytes
+// that are no UTF-8 text or a zero.
+std::u16string Utf16(const std::string& utf8, const std::string& option);
+
 // Throws PackError for a level Windows does not know or a version that
 // does not start with a number.
 void CheckSettings(const ImageSettings& settings);

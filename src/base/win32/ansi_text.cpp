@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <utility>
 #include <vector>
 
 namespace tarnwick {
@@ -76,5 +77,22 @@ std::string AnsiPathList(const std::wstring& list) {
         start = end + 1;
     }
 }
+
+bool Utf8ToAnsi(const std::string& utf8, std::string* ansi) {
+    ansi->clear();
+    const int length = static_cast<int>(utf8.size());
+    const int units = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, nullptr, 0);
+    if (units <= 0) return false;
+    std::wstring wide(static_cast<size_t>(units), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, &wide[0], units);
+    // A character the code page lacks must not turn into a look-alike or a
+    // question mark.
+    std::string converted;
+    if (!ExactAnsi(wide, &converted)) return false;
+    *ansi = std::move(converted);
+    return true;
+}
+
+bool IsAnsiLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
 
 }  // namespace tarnwick

@@ -20,4 +20,10 @@ bool AnsiPath(const std::wstring& path, std::string* ansi);
 // cannot (such an entry names no file, as before).
 std::string AnsiPathList(const std::wstring& list);
 
+// A UTF-8 text in the user's ANSI code page; false when it is no UTF-8 or
+// a character of it has no place in the code page.
+bool Utf8ToAnsi(const std::string& utf8, std::string* ansi);
+// True for the first byte of a double-byte character of the code page.
+bool IsAnsiLeadByte(unsigned char byte);
+
 }  // namespace tarnwick

@@ -124,6 +124,7 @@ clean_machine() {
     find "$WINEPREFIX/drive_c" -path "$hw" -prune -o \( -iname java.exe -o -iname jre.exe \) -type f -print0 | xargs -0 rm -f
     rm -rf "$WINEPREFIX/drive_c/Program Files/JavaSoft" "$hw/jview.exe" "$hw/jvm.properties" "$(host "$PROFILE")/TarnwickSample"
     rm -f "$(host "$TEMP")"/{twlog.txt,Verify.class,Installer.class,Bundled.class,jvm-setup.exe}
+    rm -rf $(host "$RUN")  # left by a run the watcher had to kill
     # Each start of Wine costs a second; the keys go only where a scenario set some.
     [ "$registry_used" = 0 ] || reg_delete 'Software\JavaSoft'
     for f in "${reg_keys[@]}"; do tw_wine reg delete "${f% *}" /f "${f##* }" >/dev/null 2>&1; done
@@ -254,6 +255,8 @@ run_scenario() {
         directive "${W[@]}"
     done
     [ "$pending" = 1 ] && directive exit 0
+    # Every run that ends by itself removes its own folder, aborted or not.
+    [ "$status" = 99 ] || directive nofile "$RUN"
     # A JVM that never ends, left running by the launcher.
     kill $(wine_pids "e2e.${DIR##*\\}.") 2>/dev/null
     [ -z "${VERSION:-}" ] || { remove_jvm_bridge "$VERSION"; [ ! -e "$WINEPREFIX/dosdevices/j:/jvm" ] &&

@@ -12,7 +12,8 @@ constexpr size_t ExtractChunkSize = 1024;
 }  // namespace
 
 StepResult LauncherRun::ExtractVerifyClass() {
-    // The verify class goes out in a single write.
+    // The verify class goes out in writes of whole pieces as read: a single
+    // write for any verify class of up to 64 KiB.
     return ExtractSection(2, SIZE_MAX, "\r\n%s %s ...\r\n", &verifyClassFile_, &verifyClassPath_);
 }
 

@@ -45,9 +45,8 @@ StepResult LauncherRun::ExtractBundledJvmInstaller() {
     // Streamed from the archive file, whose size the region was checked
     // against; a resource of size 0 holds nothing to run.
     const std::unique_ptr<ByteSource> source = installer->size != 0 ? installer->OpenData(files_) : nullptr;
-    const WriteOutcome written = source ? bundledInstallerFile_.Write(target, *source, installer->size,
-                                                                      installer->size, &cancel_)
-                                        : WriteOutcome::NotCreated;
+    const WriteOutcome written =
+        source ? bundledInstallerFile_.Write(target, *source, installer->size, &cancel_) : WriteOutcome::NotCreated;
     if (written == WriteOutcome::Cancelled) return StepResult::Failed();
     if (written == WriteOutcome::ShortWrite) {
         WriteLogLine(log_, "\r\n%s %s %s ...\r\n",

@@ -87,8 +87,7 @@ class LauncherRun {
     bool Do(StepCall step) {
         return !cancel_.IsSet() && Report(step());
     }
-    StepResult ExtractSection(uint8_t id, size_t chunkSize, const char* traceFormat, ExtractedFile* file,
-                              std::string* path);
+    StepResult ExtractSection(uint8_t id, const char* traceFormat, ExtractedFile* file, std::string* path);
     // The run's own folder, made on first use, when the temporary folder's
     // drive has more free bytes than `requiredSize`.
     bool RunFolderWithSpace(uint64_t requiredSize, std::string* folder);

@@ -36,7 +36,7 @@ TEST(Extraction, CreatesNewAndHoldsReadOnlyUntilDeleted) {
     ExtractedFile file;
     const auto write = [&](ExtractedFile& to) {
         MemorySource bytes(data.data(), data.size());
-        return int(to.Write(verify, bytes, data.size(), 30, &cancel));
+        return int(to.Write(verify, bytes, data.size(), &cancel));
     };
     EXPECT_EQ(write(file), int(WriteOutcome::NotCreated));
     file.Delete(installLog, texts);

@@ -10,13 +10,13 @@
 namespace tarnwick {
 namespace {
 
-// Pieces read from the executable at once: large enough that reading costs
-// no more than a plain copy, small enough for the stack of any thread.
+// Pieces read and written at once: large enough that the copy costs no more
+// than a plain one, small enough for the stack of any thread.
 constexpr uint32_t kPieceSize = 64 * 1024;
 
 }  // namespace
 
-WriteOutcome ExtractedFile::Write(const std::string& path, ByteSource& source, uint64_t size, size_t writeSize,
+WriteOutcome ExtractedFile::Write(const std::string& path, ByteSource& source, uint64_t size,
                                   const CancelEvent* cancel) {
     path_ = path;
     ours_ = false;
@@ -31,18 +31,14 @@ WriteOutcome ExtractedFile::Write(const std::string& path, ByteSource& source, u
 
     uint8_t piece[kPieceSize];
     for (uint64_t done = 0; done < size;) {
-        const uint32_t length = static_cast<uint32_t>(std::min<uint64_t>(kPieceSize, size - done));
+        const DWORD length = static_cast<DWORD>(std::min<uint64_t>(kPieceSize, size - done));
         if (!source.Read(piece, length)) return WriteOutcome::ReadFailed;
-        for (uint32_t at = 0; at < length;) {
-            if (IsCancelled(cancel)) return WriteOutcome::Cancelled;
-            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(writeSize, length - at));
-            DWORD written = 0;
-            if (!::WriteFile(handle_.Get(), piece + at, chunk, &written, nullptr) || written != chunk) {
-                handle_.Close();
-                ours_ = false;
-                return WriteOutcome::ShortWrite;
-            }
-            at += chunk;
+        if (IsCancelled(cancel)) return WriteOutcome::Cancelled;
+        DWORD written = 0;
+        if (!::WriteFile(handle_.Get(), piece, length, &written, nullptr) || written != length) {
+            handle_.Close();
+            ours_ = false;
+            return WriteOutcome::ShortWrite;
         }
         done += length;
     }

@@ -2,7 +2,8 @@
 # `make bench`: under Wine, loading and extracting a 3.5 MB package against
 # a plain copy of the same bytes; the drive scan of the JVM search against a
 # bare walk of a tree of 100,000 files in 10,000 folders; a whole silent run
-# against the JVM runs it cannot avoid, with its peak memory; a JVM registered
+# against the JVM runs it cannot avoid, with its peak memory; the peak working
+# set of runs with packages of 4, 32 and 300 MB; a JVM registered
 # only the way Temurin's MSI does, found with search=modern against without
 # it (the drive scan); the time from a confirmed Cancel to the exit, three
 # times; and, natively, the JVM runs a search costs in the worst case.
@@ -71,6 +72,26 @@ cp "$windows/whole_run_bench.exe" "$WINEPREFIX/drive_c/tarnwick/bin/"
 echo
 tw_wine 'C:\tarnwick\bin\whole_run_bench.exe' 'C:\bench\jre\bin\jre.exe' 'C:\bench\classes' 15 \
     'C:\bench\setup.exe' 'C:\bench\setup32.exe'
+
+# Peak working set against the package's size: packages of 4, 32 and 300 MB
+# (made here and removed after), two thirds of each a shipped JVM installer
+# (the stand-in, padded), which the run extracts, compares and starts after a
+# search that finds nothing. The goal: the same peak for all three, +- 2 MB.
+stand_in_size=$(stat -c %s "$windows/stand_in_jvm.exe")
+for mb in 4 32 300; do
+    jvm_size=$((mb * 2 / 3 * 1000000 > stand_in_size ? mb * 2 / 3 * 1000000 : stand_in_size))
+    { cat "$windows/stand_in_jvm.exe"; head -c $((jvm_size - stand_in_size)) /dev/zero; } >"$work/jvm-setup.exe"
+    head -c $((mb * 1000000 - jvm_size)) /dev/zero >"$work/payload_peak.bin"
+    "$tarnpack" archive -o "$work/Peak.class" --class "$build/java/Installer.class" \
+        --section Payload "$work/payload_peak.bin" --bundled-jvm "$work/jvm-setup.exe" >/dev/null
+    "$tarnpack" build -o "$WINEPREFIX/drive_c/bench/peak$mb.exe" --launcher "$windows/launcher.exe" \
+        --archive "$work/Peak.class" --verify "$build/java/Verify.class" --criteria 'vendor=none:version=1.4' >/dev/null
+done
+rm -f "$work/jvm-setup.exe" "$work/payload_peak.bin" "$work/Peak.class"
+echo
+TARNWICK_JVM_RECORD='C:\bench\peak-record.txt' tw_wine 'C:\tarnwick\bin\whole_run_bench.exe' - - peak \
+    'C:\bench\peak4.exe' 'C:\bench\peak32.exe' 'C:\bench\peak300.exe'
+rm -f "$WINEPREFIX"/drive_c/bench/peak*.exe
 
 # The abort: Cancel, then OK, while the search waits for a JVM that never
 # answers. The window watcher gives the milliseconds from its press of OK to

@@ -7,6 +7,8 @@
 //
 // The JVM must be the one the setup finds in the first place it tries, and
 // CLASS_FOLDER must hold the package's Verify.class and Installer.class.
+// With ROUNDS "peak" each setup runs once, silent, and only its peak working
+// set is printed (for packages whose shipped JVM the run extracts).
 #include <windows.h>
 #include <psapi.h>
 
@@ -103,6 +105,15 @@ int main(int argc, char** argv) {
     }
     const std::string jvm = std::string("\"") + argv[1] + "\"";
     const std::string classPath = std::string(" -classpath \"") + argv[2] + "\" ";
+    if (std::string(argv[3]) == "peak") {
+        std::printf("peak working set of a silent run (Wine's own DLLs included):\n");
+        for (int i = 4; i < argc; ++i) {
+            const RunResult run = Run(std::string("\"") + argv[i] + "\" -silent", false);
+            if (!run.ok) return 1;
+            std::printf("  setup.exe of %10zu bytes:     %7.1f MB\n", FileSize(argv[i]), run.peakWorkingSet / 1048576.0);
+        }
+        return 0;
+    }
     const int rounds = std::atoi(argv[3]);
 
     std::vector<Series> setups(static_cast<size_t>(argc - 4));

@@ -3,7 +3,6 @@
 // folder and run; the run sequence then searches once more.
 #include "app/launcher_run.h"
 #include "base/win32/run_process.h"
-#include "base/win32/temp_folder.h"
 #include "package/java_archive.h"
 #include "resources/resource_ids.h"
 
@@ -34,7 +33,7 @@ StepResult LauncherRun::ExtractBundledJvmInstaller() {
     if (installer == nullptr) return StepResult::Done();
 
     std::string folder;
-    if (!TempFolderWithSpace(installer->size, &folder)) {
+    if (!RunFolderWithSpace(installer->size, &folder)) {
         WriteLogLine(log_, "\r\n%s %s %s (%d)\r\n",
                      {LoadText(IDS_NOT_ENOUGH_SPACE), installer->name, LoadText(IDS_OF_SIZE),
                       static_cast<int32_t>(installer->size)});
@@ -43,17 +42,11 @@ StepResult LauncherRun::ExtractBundledJvmInstaller() {
     const std::string target = folder + installer->name;
     if (log_.tracing()) WriteLogLine(log_, "\r\n%s %s...\r\n", {LoadText(IDS_EXTRACTING_FILE), target});
 
-    // The size comes from the archive: it must lie inside the file before a
-    // buffer of that size is made.
-    bool read = installer->LiesInFile();
-    if (read) {
-        bundledInstallerData_.assign(installer->size, 0);
-        read = installer->ReadData(files_, bundledInstallerData_.data());
-    }
+    // Streamed from the archive file, whose size the region was checked
+    // against; a resource of size 0 holds nothing to run.
+    const std::unique_ptr<ByteSource> source = installer->size != 0 ? installer->OpenData(files_) : nullptr;
     const WriteOutcome written =
-        read ? bundledInstallerFile_.Write(target, bundledInstallerData_.data(), bundledInstallerData_.size(),
-                                           bundledInstallerData_.size(), &cancel_)
-             : WriteOutcome::NotCreated;
+        source ? bundledInstallerFile_.Write(target, *source, installer->size, &cancel_) : WriteOutcome::NotCreated;
     if (written == WriteOutcome::Cancelled) return StepResult::Failed();
     if (written == WriteOutcome::ShortWrite) {
         WriteLogLine(log_, "\r\n%s %s %s ...\r\n",
@@ -61,9 +54,11 @@ StepResult LauncherRun::ExtractBundledJvmInstaller() {
         return StepResult::Failed();
     }
     // Windows will not start a program that is open for writing: the file is
-    // held for reading only from here on, and checked once held, so what
-    // runs is what was written.
-    if (written == WriteOutcome::NotCreated || !bundledInstallerFile_.HoldForRunning(bundledInstallerData_)) {
+    // held for reading only from here on, and compared with the archive once
+    // held, so what runs is what was written.
+    const std::unique_ptr<ByteSource> original =
+        written == WriteOutcome::Written ? installer->OpenData(files_) : nullptr;
+    if (!original || !bundledInstallerFile_.HoldForRunning(*original, installer->size)) {
         WriteLogLine(log_, "%s %s %s\r\n", {LoadText(IDS_CORRUPTED), LoadText(IDS_JVM_INSTALLER), target});
         return StepResult::Failed(IDS_INVALID_EXECUTABLE);
     }

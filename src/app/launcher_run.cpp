@@ -19,7 +19,9 @@ LauncherRun::LauncherRun(RunSettings settings, const CancelEvent& cancel)
       archivePath_(settings_.archivePath),
       searchCriteria_(settings_.searchCriteria),
       jvmPath_(settings_.jvmPath) {
-    if (settings_.logGiven) log_.Open(settings_.logPath);
+    if (settings_.logGiven) {
+        log_.Open(settings_.logPath, settings_.logInTemp ? InstallLog::Creation::New : InstallLog::Creation::Overwrite);
+    }
     log_.SetTracing(settings_.logAll);
 }
 
@@ -92,10 +94,8 @@ void LauncherRun::Finish() {
     verifyClassFile_.Delete(log_, texts_);
     archiveFile_.Delete(log_, texts_);
     bundledInstallerFile_.Delete(log_, texts_);
-    archiveData_ = {};
-    verifyClassData_ = {};
+    runFolder_.Remove();
     criteriaData_ = {};
-    bundledInstallerData_ = {};
     log_.Close();
 }
 

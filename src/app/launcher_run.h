@@ -12,6 +12,7 @@
 #include "base/win32/cancel_event.h"
 #include "base/win32/file_source.h"
 #include "base/win32/install_log.h"
+#include "base/win32/run_folder.h"
 #include "base/win32/string_table.h"
 #include "dialogs/run_ui.h"
 #include "package/installation_package.h"
@@ -86,8 +87,11 @@ class LauncherRun {
     bool Do(StepCall step) {
         return !cancel_.IsSet() && Report(step());
     }
-    StepResult ExtractSection(uint8_t id, const std::vector<uint8_t>& data, size_t chunkSize,
-                              const char* traceFormat, ExtractedFile* file, std::string* path);
+    StepResult ExtractSection(uint8_t id, const char* traceFormat, ExtractedFile* file, std::string* path);
+    // The run's own folder, made on first use, when the temporary folder's
+    // drive has more free bytes than `requiredSize`.
+    bool RunFolderWithSpace(uint64_t requiredSize, std::string* folder);
+    StepResult PackageUnreadable();
     StepResult ExtractBundledJvmInstaller();
 
     RunSettings settings_;
@@ -104,10 +108,7 @@ class LauncherRun {
     enum class RunEnd { PackageUnreadable, NoJvm, InstallerNotStarted, InstallerEnded };
     RunEnd runEnd_ = RunEnd::PackageUnreadable;
     unsigned long installerExitCode_ = 0;
-    std::vector<uint8_t> archiveData_;
-    std::vector<uint8_t> verifyClassData_;
     std::vector<uint8_t> criteriaData_;
-    std::vector<uint8_t> bundledInstallerData_;
     // Where the classes are (given, or extracted), the criteria, and the JVM
     // chosen (given, found or browsed) with its libraries.
     std::string verifyClassPath_;
@@ -118,6 +119,7 @@ class LauncherRun {
     ExtractedFile verifyClassFile_;
     ExtractedFile archiveFile_;
     ExtractedFile bundledInstallerFile_;
+    RunFolder runFolder_;  // holds the three files above
 };
 
 // True when the file can be read and begins with the class-file magic

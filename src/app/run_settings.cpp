@@ -37,7 +37,8 @@ RunSettings ResolveSettings(const std::string& ownPath, const std::u16string& co
     settings.criteriaGiven = options.searchCriteriaGiven;
     settings.searchCriteria = options.searchCriteria;
     settings.logGiven = options.logGiven;
-    if (options.logGiven) settings.logPath = options.log.empty() ? DefaultLogPath() : resolved(options.log);
+    settings.logInTemp = options.logGiven && options.log.empty();
+    if (options.logGiven) settings.logPath = settings.logInTemp ? DefaultLogPath() : resolved(options.log);
     settings.silent = options.silent;
     settings.logAll = options.logAll;
     return settings;

@@ -15,6 +15,7 @@ struct RunSettings {
     std::string searchCriteria;   // -searchcriteria
     std::string logPath;          // -log, or twlog.txt in the temporary folder
     bool logGiven = false;
+    bool logInTemp = false;       // -log without a value: the shared temporary folder
     bool criteriaGiven = false;   // -searchcriteria, even with an empty value
     bool noSearch = false;
     bool silent = false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "base/byte_source.h"
@@ -21,6 +22,9 @@ struct FileRegion {
     bool LiesInFile() const { return dataOffset <= fileSize && fileSize - dataOffset >= size; }
     // Reads exactly `size` bytes at the data offset into `buffer`.
     bool ReadData(SourceOpener& files, uint8_t* buffer) const;
+    // The file, opened anew and standing at the data offset, for reading the
+    // region piece by piece; null when that cannot be.
+    std::unique_ptr<ByteSource> OpenData(SourceOpener& files) const;
 };
 
 }  // namespace tarnwick

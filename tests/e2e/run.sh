@@ -8,7 +8,9 @@
 #
 # A scenario is lines of words: blanks separate, "..." keeps blanks, ${NAME}
 # is replaced, ${NAME+N} and ${NAME-N} with sums (DIR: the run folder, TEMP,
-# WINDIR, PROFILE, TAB, IMAGE: the launcher's size; after `setup` TOTAL
+# RUN: the launcher's own folder in TEMP, whose random name logs and JVM
+# command lines show as RUN's 16 '?' (a glob in file checks; one name per
+# check), WINDIR, PROFILE, TAB, IMAGE: the launcher's size; after `setup` TOTAL
 # ARCHIVE_SIZE VERIFY_SIZE CRITERIA_SIZE O1 O2 O3 O4; after `bridge` VERSION VENDOR). '#' lines are comments. Paths
 # are Windows paths, relative ones in the run folder. Lines "|TEXT" after a
 # check are its expected lines (logs and the JVM record end each in CR LF).
@@ -51,6 +53,7 @@ for _ in 1 2 3 4 5; do
 done
 [ -n "$TEMP" ] || { echo "FAIL: Wine did not report its folders (TEMP, windir, USERPROFILE)"; exit 1; }
 export -n TEMP
+RUN="$TEMP\\tw-????????????????"
 IMAGE=$(stat -c %s "$launcher")
 
 # host PATH: where a Windows path is on this side.
@@ -83,6 +86,8 @@ check() { # check WHAT OK WANT GOT
         printf '     want: %s\n     got:  %s\n' "$(printf '%s' "$3" | visible)" "$(printf '%s' "$4" | visible)"; fi
 }
 slurp() { local t; t=$(cat "$2" 2>/dev/null; printf x); printf -v "$1" '%s' "${t%x}"; }
+# as_run VAR: the first launcher folder name in $VAR, wherever it occurs, as in ${RUN}.
+as_run() { local text=${!1}; [[ "$text" =~ \\tw-([0-9a-f]{16}) ]] && printf -v "$1" '%s' "${text//"${BASH_REMATCH[1]}"/????????????????}"; }
 in_codepage() { if [ -n "$codepage" ]; then printf '%s' "$1" | iconv -f UTF-8 -t "$codepage"; else printf '%s' "$1"; fi; }
 # compare WHAT MODE WANT GOT: exact, has (whole lines inside) or tail.
 compare() {
@@ -120,6 +125,7 @@ clean_machine() {
     find "$WINEPREFIX/drive_c" -path "$hw" -prune -o \( -iname java.exe -o -iname jre.exe \) -type f -print0 | xargs -0 rm -f
     rm -rf "$WINEPREFIX/drive_c/Program Files/JavaSoft" "$hw/jview.exe" "$hw/jvm.properties" "$(host "$PROFILE")/TarnwickSample"
     rm -f "$(host "$TEMP")"/{twlog.txt,Verify.class,Installer.class,Bundled.class,jvm-setup.exe}
+    rm -rf $(host "$RUN")  # left by a run the watcher had to kill
     # Each start of Wine costs a second; the keys go only where a scenario set some.
     [ "$registry_used" = 0 ] || reg_delete 'Software\JavaSoft'
     for f in "${reg_keys[@]}"; do tw_wine reg delete "${f% *}" /f "${f##* }" >/dev/null 2>&1; done
@@ -183,11 +189,11 @@ directive() {
         run) run_program "$@" ;;
         exit) [ "$status" = $(($1 % 256)) ]; check "exit code" $? "$1" "$status"; pending=0 ;;
         log) slurp got "$(host "$1")"; want=$(in_codepage "$BLOCK"; printf x); want=${want%x}
-             check_header "$1" "$got"
+             check_header "$1" "$got"; as_run got
              compare "log $1${2:+ ($2)}" "${2:-exact}" "$want" "${got:$header_length}" ;;
         lacks) slurp got "$(host "$1")"; [[ "$got" != *"$2"* ]]; check "log $1 lacks $2" $? "" "${got: -300}" ;;
         record) for _ in $(seq 1 30); do slurp got "$(host jvm-record.txt)"; [ -n "$got" ] || [ -z "$BLOCK" ] && break; sleep 0.1; done
-                compare "JVM command lines" exact "$BLOCK" "$got" ;;
+                as_run got; compare "JVM command lines" exact "$BLOCK" "$got" ;;
         windows) compare "windows" exact "$(tr -d '\r' <<<"$BLOCK")" "$(windows_of)" ;;
         states) compare "progress states" "${1:-exact}" "$(tr -d '\r' <<<"$BLOCK")${1:+$NL}" "$(states_of)" ;;
         file) [ -e "$(host "$1")" ]; check "$1 exists" $? "a file" "none" ;;
@@ -253,6 +259,8 @@ run_scenario() {
         directive "${W[@]}"
     done
     [ "$pending" = 1 ] && directive exit 0
+    # Every run that ends by itself removes its own folder, aborted or not.
+    [ "$status" = 99 ] || directive nofile "$RUN"
     # A JVM that never ends, left running by the launcher.
     kill $(wine_pids "e2e.${DIR##*\\}.") 2>/dev/null
     [ -z "${VERSION:-}" ] || { remove_jvm_bridge "$VERSION"; [ ! -e "$WINEPREFIX/dosdevices/j:/jvm" ] &&

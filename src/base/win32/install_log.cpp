@@ -7,10 +7,12 @@
 
 namespace tarnwick {
 
-void InstallLog::Open(const std::string& path) {
+void InstallLog::Open(const std::string& path, Creation creation) {
     if (state_ != State::NotOpen) return;
-    file_.Reset(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (creation == Creation::New) ::DeleteFileA(path.c_str());
+    file_.Reset(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                              creation == Creation::New ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr));
     if (!file_.IsValid()) {
         state_ = State::Failed;
         return;

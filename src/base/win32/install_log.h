@@ -19,10 +19,15 @@ class InstallLog final : public LogSink {
     InstallLog(const InstallLog&) = delete;
     InstallLog& operator=(const InstallLog&) = delete;
 
+    // How the file is made: emptied when it exists, or (in a folder others
+    // share, such as the temporary folder) removed first and then created
+    // new, so the log never writes through something left under its name.
+    enum class Creation { Overwrite, New };
+
     // Creates the file anew at `path` and writes the date and time header.
     // At most once per run: later calls do nothing. A file that cannot be
     // created leaves the log Failed and the run goes on without it.
-    void Open(const std::string& path);
+    void Open(const std::string& path, Creation creation = Creation::Overwrite);
     void Close();
 
     State state() const { return state_; }

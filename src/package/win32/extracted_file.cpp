@@ -8,9 +8,16 @@
 #include "resources/resource_ids.h"
 
 namespace tarnwick {
+namespace {
 
-WriteOutcome ExtractedFile::Write(const std::string& path, const uint8_t* data, size_t size,
-                                  size_t chunkSize, const CancelEvent* cancel) {
+// Pieces read and written at once: large enough that the copy costs no more
+// than a plain one, small enough for the stack of any thread.
+constexpr uint32_t kPieceSize = 64 * 1024;
+
+}  // namespace
+
+WriteOutcome ExtractedFile::Write(const std::string& path, ByteSource& source, uint64_t size,
+                                  const CancelEvent* cancel) {
     path_ = path;
     ours_ = false;
     ::DeleteFileA(path.c_str());
@@ -22,39 +29,38 @@ WriteOutcome ExtractedFile::Write(const std::string& path, const uint8_t* data, 
     if (!handle_.IsValid()) return WriteOutcome::NotCreated;
     ours_ = true;
 
-    size_t done = 0;
-    while (done < size) {
+    uint8_t piece[kPieceSize];
+    for (uint64_t done = 0; done < size;) {
+        const DWORD length = static_cast<DWORD>(std::min<uint64_t>(kPieceSize, size - done));
+        if (!source.Read(piece, length)) return WriteOutcome::ReadFailed;
         if (IsCancelled(cancel)) return WriteOutcome::Cancelled;
-        const DWORD chunk = static_cast<DWORD>(std::min(chunkSize, size - done));
         DWORD written = 0;
-        if (!::WriteFile(handle_.Get(), data + done, chunk, &written, nullptr) || written != chunk) {
+        if (!::WriteFile(handle_.Get(), piece, length, &written, nullptr) || written != length) {
             handle_.Close();
             ours_ = false;
             return WriteOutcome::ShortWrite;
         }
-        done += chunk;
+        done += length;
     }
     return WriteOutcome::Written;
 }
 
-bool ExtractedFile::HoldForRunning(const std::vector<uint8_t>& written) {
+bool ExtractedFile::HoldForRunning(ByteSource& original, uint64_t size) {
     handle_.Close();
     ours_ = false;
     ScopedHandle reader(::CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!reader.IsValid()) return false;
-    LARGE_INTEGER size;
-    if (!::GetFileSizeEx(reader.Get(), &size) || static_cast<uint64_t>(size.QuadPart) != written.size()) {
-        return false;
-    }
-    // Compared piece by piece: a second buffer as large as the installer
-    // may not fit a 32-bit process beside the first.
-    uint8_t piece[16 * 1024];
-    for (size_t done = 0; done < written.size();) {
-        const DWORD want = static_cast<DWORD>(std::min(sizeof piece, written.size() - done));
+    LARGE_INTEGER held;
+    if (!::GetFileSizeEx(reader.Get(), &held) || static_cast<uint64_t>(held.QuadPart) != size) return false;
+    // Both read piece by piece: an installer may be larger than what a
+    // 32-bit process can hold.
+    uint8_t mine[kPieceSize / 2], theirs[kPieceSize / 2];
+    for (uint64_t done = 0; done < size;) {
+        const DWORD want = static_cast<DWORD>(std::min<uint64_t>(sizeof mine, size - done));
         DWORD read = 0;
-        if (!::ReadFile(reader.Get(), piece, want, &read, nullptr) || read != want ||
-            std::memcmp(piece, written.data() + done, want) != 0) {
+        if (!::ReadFile(reader.Get(), mine, want, &read, nullptr) || read != want || !original.Read(theirs, want) ||
+            std::memcmp(mine, theirs, want) != 0) {
             return false;
         }
         done += want;

@@ -7,6 +7,13 @@
 #include "resources/resource_ids.h"
 
 namespace tarnwick {
+namespace {
+
+// Written as it is read, in pieces: a shipped JVM installer may be larger
+// than a 32-bit process can hold at once.
+constexpr uint32_t kInstallerWriteSize = 64 * 1024;
+
+}  // namespace
 
 StepResult LauncherRun::InstallBundledJvm() {
     ui_->HideProgress();
@@ -46,7 +53,7 @@ StepResult LauncherRun::ExtractBundledJvmInstaller() {
     // against; a resource of size 0 holds nothing to run.
     const std::unique_ptr<ByteSource> source = installer->size != 0 ? installer->OpenData(files_) : nullptr;
     const WriteOutcome written =
-        source ? bundledInstallerFile_.Write(target, *source, installer->size, &cancel_) : WriteOutcome::NotCreated;
+        source ? bundledInstallerFile_.Write(target, *source, installer->size, kInstallerWriteSize, &cancel_) : WriteOutcome::NotCreated;
     if (written == WriteOutcome::Cancelled) return StepResult::Failed();
     if (written == WriteOutcome::ShortWrite) {
         WriteLogLine(log_, "\r\n%s %s %s ...\r\n",

@@ -5,16 +5,21 @@
 
 namespace tarnwick {
 
-// Both go out in writes of 64 KiB (ExtractedFile::Write): the verify class
-// in a single one. Under Wine a write of 1 KiB costs as much as one of
-// 64 KiB, so smaller ones made the extraction several times slower than a
-// plain copy.
+namespace {
+
+// The Java archive is written in writes of this size.
+constexpr uint32_t ExtractChunkSize = 1024;
+// The verify class goes out in a single write (any real one is far smaller).
+constexpr uint32_t kWholeVerifyClass = 64 * 1024;
+
+}  // namespace
+
 StepResult LauncherRun::ExtractVerifyClass() {
-    return ExtractSection(2, "\r\n%s %s ...\r\n", &verifyClassFile_, &verifyClassPath_);
+    return ExtractSection(2, kWholeVerifyClass, "\r\n%s %s ...\r\n", &verifyClassFile_, &verifyClassPath_);
 }
 
 StepResult LauncherRun::ExtractJavaArchive() {
-    return ExtractSection(1, "\r\n%s %s ....\r\n", &archiveFile_, &archivePath_);
+    return ExtractSection(1, ExtractChunkSize, "\r\n%s %s ....\r\n", &archiveFile_, &archivePath_);
 }
 
 bool LauncherRun::RunFolderWithSpace(uint64_t requiredSize, std::string* folder) {
@@ -27,7 +32,8 @@ bool LauncherRun::RunFolderWithSpace(uint64_t requiredSize, std::string* folder)
     return true;
 }
 
-StepResult LauncherRun::ExtractSection(uint8_t id, const char* traceFormat, ExtractedFile* file, std::string* path) {
+StepResult LauncherRun::ExtractSection(uint8_t id, uint32_t writeSize, const char* traceFormat, ExtractedFile* file,
+                                       std::string* path) {
     if (!packageLoaded_) {
         const StepResult loaded = LoadPackage();
         if (!loaded.done) return loaded;
@@ -48,7 +54,7 @@ StepResult LauncherRun::ExtractSection(uint8_t id, const char* traceFormat, Extr
     // another program left there.
     const std::unique_ptr<ByteSource> source = section.OpenData(files_);
     if (!source) return PackageUnreadable();
-    const WriteOutcome written = file->Write(target, *source, section.size, &cancel_);
+    const WriteOutcome written = file->Write(target, *source, section.size, writeSize, &cancel_);
     if (written == WriteOutcome::Cancelled) return StepResult::Failed();
     if (written == WriteOutcome::ReadFailed) return PackageUnreadable();
     if (written != WriteOutcome::Written) {

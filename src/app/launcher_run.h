@@ -87,7 +87,8 @@ class LauncherRun {
     bool Do(StepCall step) {
         return !cancel_.IsSet() && Report(step());
     }
-    StepResult ExtractSection(uint8_t id, const char* traceFormat, ExtractedFile* file, std::string* path);
+    StepResult ExtractSection(uint8_t id, uint32_t writeSize, const char* traceFormat, ExtractedFile* file,
+                              std::string* path);
     // The run's own folder, made on first use, when the temporary folder's
     // drive has more free bytes than `requiredSize`.
     bool RunFolderWithSpace(uint64_t requiredSize, std::string* folder);

@@ -36,7 +36,7 @@ TEST(Extraction, CreatesNewAndHoldsReadOnlyUntilDeleted) {
     ExtractedFile file;
     const auto write = [&](ExtractedFile& to) {
         MemorySource bytes(data.data(), data.size());
-        return int(to.Write(verify, bytes, data.size(), &cancel));
+        return int(to.Write(verify, bytes, data.size(), 1024, &cancel));
     };
     EXPECT_EQ(write(file), int(WriteOutcome::NotCreated));
     file.Delete(installLog, texts);

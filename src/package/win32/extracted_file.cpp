@@ -10,13 +10,13 @@
 namespace tarnwick {
 namespace {
 
-// Pieces read and written at once: large enough that the copy costs no more
-// than a plain one, small enough for the stack of any thread.
+// Pieces read at once: large enough that reading costs no more than a plain
+// copy's, small enough for the stack of any thread.
 constexpr uint32_t kPieceSize = 64 * 1024;
 
 }  // namespace
 
-WriteOutcome ExtractedFile::Write(const std::string& path, ByteSource& source, uint64_t size,
+WriteOutcome ExtractedFile::Write(const std::string& path, ByteSource& source, uint64_t size, uint32_t writeSize,
                                   const CancelEvent* cancel) {
     path_ = path;
     ours_ = false;
@@ -33,12 +33,16 @@ WriteOutcome ExtractedFile::Write(const std::string& path, ByteSource& source, u
     for (uint64_t done = 0; done < size;) {
         const DWORD length = static_cast<DWORD>(std::min<uint64_t>(kPieceSize, size - done));
         if (!source.Read(piece, length)) return WriteOutcome::ReadFailed;
-        if (IsCancelled(cancel)) return WriteOutcome::Cancelled;
-        DWORD written = 0;
-        if (!::WriteFile(handle_.Get(), piece, length, &written, nullptr) || written != length) {
-            handle_.Close();
-            ours_ = false;
-            return WriteOutcome::ShortWrite;
+        for (DWORD at = 0; at < length;) {
+            if (IsCancelled(cancel)) return WriteOutcome::Cancelled;
+            const DWORD part = std::min<DWORD>(std::max<uint32_t>(writeSize, 1), length - at);
+            DWORD written = 0;
+            if (!::WriteFile(handle_.Get(), piece + at, part, &written, nullptr) || written != part) {
+                handle_.Close();
+                ours_ = false;
+                return WriteOutcome::ShortWrite;
+            }
+            at += part;
         }
         done += length;
     }

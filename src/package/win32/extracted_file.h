@@ -27,9 +27,9 @@ class ExtractedFile {
     ExtractedFile(ExtractedFile&&) = default;
     ExtractedFile& operator=(ExtractedFile&&) = default;
 
-    // Copies `size` bytes of `source`, from where it stands, to `path` in
-    // pieces of 64 KiB (nothing is held whole in memory), one read and one
-    // write each, looking at `cancel` before each write.
+    // Copies `size` bytes of `source`, from where it stands, to `path`: read
+    // in pieces of 64 KiB (nothing is held whole in memory) and written in
+    // writes of at most `writeSize` bytes, looking at `cancel` before each.
     //
     // The file must be one this run made: whatever has the name is deleted
     // first (a planted link goes, it is never written through) and the file
@@ -38,7 +38,8 @@ class ExtractedFile {
     // nobody can change or replace it while the launcher and its JVMs read
     // it. A cancelled write or a failed read leaves it this run's, to be
     // deleted; after a short write it is closed and the partial file stays.
-    WriteOutcome Write(const std::string& path, ByteSource& source, uint64_t size, const CancelEvent* cancel);
+    WriteOutcome Write(const std::string& path, ByteSource& source, uint64_t size, uint32_t writeSize,
+                       const CancelEvent* cancel);
 
     // Windows starts no program that is open for writing, so before a
     // written file is run, its handle is traded for one that reads only and

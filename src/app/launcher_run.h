@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,8 @@ class LauncherRun {
     StepResult ExtractSection(uint8_t id, const std::vector<uint8_t>& data, size_t chunkSize,
                               const char* traceFormat, ExtractedFile* file, std::string* path);
     StepResult ExtractBundledJvmInstaller();
+    // The file to start for jvmPath_ (see installer_launch.cpp); false when none may run.
+    bool FindJvmProgram(std::string* program);
 
     RunSettings settings_;
     const CancelEvent& cancel_;
@@ -115,6 +118,7 @@ class LauncherRun {
     std::string searchCriteria_;
     std::string jvmPath_;
     std::string classPath_;
+    std::optional<std::string> jvmProgram_;  // a bare jvmPath_'s file, once looked up
     ExtractedFile verifyClassFile_;
     ExtractedFile archiveFile_;
     ExtractedFile bundledInstallerFile_;

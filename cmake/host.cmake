@@ -58,6 +58,7 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     target_sources(fuzz_command_line PRIVATE tools/jvm_bridge/windows_arguments.cpp)
     target_sources(fuzz_registry_value PRIVATE tools/jvm_bridge/windows_arguments.cpp)
     add_fuzz_target(fuzz_class_file tools/tarnpack/class_file.cpp tools/tarnpack/big_endian_writer.cpp)
+    add_fuzz_target(fuzz_security_descriptor)
 endif()
 
 # Wine runs in a private prefix below this folder, with its own Xvfb; the

@@ -14,7 +14,7 @@ namespace tarnwick {
 // the launcher's own folder and the current folder first, which may be a
 // Downloads folder. A path is left to CreateProcess as it is.
 bool LauncherRun::FindJvmProgram(std::string* program) {
-    if (jvmPath_.find('\\') != std::string::npos) return true;
+    if (jvmPath_.find_first_of("\\/:") != std::string::npos) return true;
     if (!jvmProgram_) {
         WindowsMachine machine(kVerificationTimeLimitMs, &cancel_);
         jvmProgram_ = JvmSearch(machine, texts_, log_, verifyClassPath_).FindProgram(jvmPath_);

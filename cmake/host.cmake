@@ -60,6 +60,7 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     add_fuzz_target(fuzz_class_file tools/tarnpack/class_file.cpp tools/tarnpack/big_endian_writer.cpp)
     add_fuzz_target(fuzz_icon tools/tarnpack/icon_file.cpp tools/tarnpack/input_file.cpp tools/tarnpack/pe_resources.cpp
                     tools/tarnpack/resource_section.cpp)
+    add_fuzz_target(fuzz_security_descriptor)
 endif()
 
 # Wine runs in a private prefix below this folder, with its own Xvfb; the

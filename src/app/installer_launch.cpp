@@ -3,9 +3,25 @@
 #include "app/launcher_run.h"
 #include "base/win32/run_process.h"
 #include "javacommand/java_command.h"
+#include "jvmsearch/jvm_search.h"
+#include "jvmsearch/win32/windows_machine.h"
 #include "resources/resource_ids.h"
 
 namespace tarnwick {
+
+// A bare name ("java.exe" with -nosearch) stays so in the command line and
+// the log, but the file is looked up here, once: CreateProcess would look in
+// the launcher's own folder and the current folder first, which may be a
+// Downloads folder. A path is left to CreateProcess as it is.
+bool LauncherRun::FindJvmProgram(std::string* program) {
+    if (jvmPath_.find_first_of("\\/:") != std::string::npos) return true;
+    if (!jvmProgram_) {
+        WindowsMachine machine(kVerificationTimeLimitMs, &cancel_);
+        jvmProgram_ = JvmSearch(machine, texts_, log_, verifyClassPath_).FindProgram(jvmPath_);
+    }
+    *program = *jvmProgram_;
+    return !program->empty();
+}
 
 StepResult LauncherRun::VerifyChosenJvm() {
     // Only the start and the end of the run count here; what the verify
@@ -16,8 +32,9 @@ StepResult LauncherRun::VerifyChosenJvm() {
     options.hidden = true;
     options.cancel = &cancel_;
     options.endOnCancel = true;
-    const ProcessOutcome outcome =
-        verify.IsKnownKind() ? RunProcessLine(verify.CommandLine(), options) : ProcessOutcome::NotStarted;
+    const ProcessOutcome outcome = verify.IsKnownKind() && FindJvmProgram(&options.program)
+                                       ? RunProcessLine(verify.CommandLine(), options)
+                                       : ProcessOutcome::NotStarted;
     if (outcome == ProcessOutcome::Ended || outcome == ProcessOutcome::Cancelled) {
         return outcome == ProcessOutcome::Ended ? StepResult::Done() : StepResult::Failed();
     }
@@ -38,7 +55,8 @@ StepResult LauncherRun::LaunchInstaller() {
     ProcessOptions options;
     options.cancel = &cancel_;
     options.exitCode = &installerExitCode_;
-    const ProcessOutcome outcome = RunProcessLine(launch.CommandLine(), options);
+    const ProcessOutcome outcome =
+        FindJvmProgram(&options.program) ? RunProcessLine(launch.CommandLine(), options) : ProcessOutcome::NotStarted;
     if (outcome == ProcessOutcome::Ended) runEnd_ = RunEnd::InstallerEnded;
     if (outcome == ProcessOutcome::Ended || outcome == ProcessOutcome::Cancelled) {
         return outcome == ProcessOutcome::Ended ? StepResult::Done() : StepResult::Failed();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,8 @@ class LauncherRun {
     bool RunFolderWithSpace(uint64_t requiredSize, std::string* folder);
     StepResult PackageUnreadable();
     StepResult ExtractBundledJvmInstaller();
+    // The file to start for jvmPath_ (see installer_launch.cpp); false when none may run.
+    bool FindJvmProgram(std::string* program);
 
     RunSettings settings_;
     const CancelEvent& cancel_;
@@ -117,6 +120,7 @@ class LauncherRun {
     std::string searchCriteria_;
     std::string jvmPath_;
     std::string classPath_;
+    std::optional<std::string> jvmProgram_;  // a bare jvmPath_'s file, once looked up
     ExtractedFile verifyClassFile_;
     ExtractedFile archiveFile_;
     ExtractedFile bundledInstallerFile_;

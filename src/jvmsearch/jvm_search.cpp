@@ -191,6 +191,8 @@ bool JvmSearch::FindInPath(JvmCriterion& c, const std::string& name, SearchResul
     SearchLogLine(c, "in PATH Variable");
     if (!filled) {
         for (const std::string& entry : SplitPathVariable(machine_.PathVariable())) {
+            // A relative entry names a folder below wherever the launcher was started.
+            if (!IsAbsolutePath(entry)) continue;
             const std::string pattern = JoinPath(entry, name);
             const size_t lastSlash = pattern.rfind('\\');
             std::vector<FolderEntry> hits;
@@ -266,6 +268,23 @@ std::vector<std::string> JvmSearch::ListFixedDrives(const std::string& rootToLea
     return roots;
 }
 
+std::string JvmSearch::FindProgram(const std::string& name) {
+    std::vector<std::string> folders = {machine_.SystemFolder(), machine_.WindowsFolder()};
+    for (const std::string& entry : SplitPathVariable(machine_.PathVariable())) {
+        if (IsAbsolutePath(entry)) folders.push_back(entry);
+    }
+    for (const std::string& folder : folders) {
+        const std::string pattern = JoinPath(folder, name);
+        std::vector<FolderEntry> hits;
+        if (!machine_.ListEntries(pattern, &hits)) continue;
+        for (const FolderEntry& hit : hits) {
+            const std::string program = JoinPath(pattern.substr(0, pattern.rfind('\\')), hit.name);
+            if (!hit.isFolder && guard_.MayRun(program)) return program;
+        }
+    }
+    return std::string();
+}
+
 bool JvmSearch::FindJview(JvmCriterion& c, SearchResults& list) {
     SearchLogLine(c, "");
     // Only one candidate: a jview in the Windows folder that fails is not
@@ -307,7 +326,7 @@ bool JvmSearch::TryCandidateList(JvmCriterion& c, const std::string& name,
 }
 
 bool JvmSearch::TryCandidate(JvmCriterion& c, JvmDescriptor& d, SearchResults& list) {
-    if (!VerifyJvm(c, d)) return false;
+    if (!guard_.MayRun(d.bin) || !VerifyJvm(c, d)) return false;
     TakeReportedHome(d);
     for (const JvmDescriptor& known : list) {
         if (SameJvm(known, d)) return false;

@@ -17,6 +17,7 @@
 #include "javacommand/java_command.h"
 #include "jvmsearch/jvm_criterion.h"
 #include "jvmsearch/machine.h"
+#include "jvmsearch/planted_jvm_guard.h"
 
 namespace tarnwick {
 
@@ -68,6 +69,13 @@ class JvmSearch {
                         const FolderIdentity* known = nullptr);
     std::vector<std::string> ListFixedDrives(const std::string& rootToLeaveOut);
 
+    // -nosearch: the program `name` where the system would find it, but
+    // never in the launcher's own folder or the current folder, where
+    // CreateProcess looks first: the system folder, the Windows folder, then
+    // the absolute entries of PATH. Elevated, only one that administrators
+    // alone can change. Empty when there is none.
+    std::string FindProgram(const std::string& name);
+
   private:
     bool RunStage(CriterionGroup& group, SearchStage stage, JvmDescriptor* result);
     bool SearchRuntime(JvmCriterion& c, SearchResults& list, const std::string& key,
@@ -118,6 +126,7 @@ class JvmSearch {
     SearchCaches caches_;
     std::set<FolderIdentity> scannedFolders_;
     bool modern_ = false;
+    PlantedJvmGuard guard_{machine_, log_};
     std::set<std::string> modernTried_;  // lower case, for the criterion being searched
 };
 

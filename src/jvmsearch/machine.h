@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/security_descriptor.h"
+
 namespace tarnwick {
 
 struct FolderEntry {
@@ -95,6 +97,13 @@ class Machine {
     }
     // An environment variable; empty when it is absent or too long.
     virtual std::string EnvironmentVariable(const std::string& /*name*/) { return std::string(); }
+
+    // For the guard against planted JVMs (planted_jvm_guard.h). True when the
+    // launcher runs elevated (an administrator's full token) or as SYSTEM.
+    virtual bool RunsElevated() { return false; }
+    // The owner and access list of a file or folder; false when they cannot
+    // be read.
+    virtual bool ReadAccess(const std::string& /*path*/, ObjectAccess* /*access*/) { return false; }
 };
 
 }  // namespace tarnwick

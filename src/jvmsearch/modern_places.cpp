@@ -152,7 +152,7 @@ bool JvmSearch::FindThroughShims(JvmCriterion& c, SearchResults& list) {
     SearchLogLine(c, "in the javapath folders of PATH");
     for (const std::string& entry : SplitPathVariable(machine_.PathVariable())) {
         const std::string folder = NormalizeJavaHome(entry);
-        if (!IsJavapathFolder(folder)) continue;
+        if (!IsAbsolutePath(folder) || !IsJavapathFolder(folder)) continue;
         if (TryModernExecutable(c, list, folder, folder + "\\java.exe")) return true;
     }
     NotFoundLogLine();

@@ -29,7 +29,8 @@
 #    plant NAME... (planted_dll.dll as NAME.dll, or NAME with its extension, in
 #      the run folder; Wine prefers them to its own DLLs from process start:
 #      the watcher, in C:\e2e, finds its DLLs in the system folder first)
-#  Run:      run [WATCHER_OPTIONS... --] PROGRAM ARGS... (under the watcher,
+#  Run:      run [WATCHER_OPTIONS... --] PROGRAM ARGS... (under the watcher, not
+#    elevated unless --elevated;
 #    record run.rec; its exit code must be 0 unless `exit N` follows)
 #  Checks:   exit N (Unix sees N % 256) | log FILE [has|tail] | lacks FILE TEXT | record
 #    windows (caption, texts, buttons, owner line of each window)

@@ -1,5 +1,6 @@
 // The launcher's pure functions over the tables in cases/: each table names
 // a function below, which turns a case's inputs into text.
+#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 #include <new>
@@ -11,12 +12,14 @@
 #include "jvmsearch/verify_output.h"
 #include "jvmsearch/jvm_search.h"
 #include "jvmsearch/modern_places.h"
+#include "jvmsearch/planted_jvm_guard.h"
 #include "package/launcher_settings.h"
 #include "package/criteria_record.h"
 #include "package/installation_package.h"
 #include "package/java_archive.h"
 #include "package/pe_image.h"
 #include "tests/host/case_table.h"
+#include "tests/host/fake_machine.h"
 #include "tests/host/test_bytes.h"
 #include "base/big_endian.h"
 #include "base/process_command_line.h"
@@ -330,13 +333,29 @@ const std::map<std::string, test::CaseFunction> kFunctions = {
      }},
     {"ReadBigEndian", [](In in) -> Strings { return {ReadBigEndian(in[0], in[1])}; }},
     {"CriteriaFromRecord", [](In in) -> Strings { return {CriteriaFromRecord({in[0].begin(), in[0].end()})}; }},
+    {"OnlyAdministratorsMayChange", [](In in) -> Strings {
+         const std::map<std::string, PathPart> parts{{"file", PathPart::File}, {"folder", PathPart::Folder}, {"root", PathPart::DriveRoot}};
+         return {YesNo(OnlyAdministratorsMayChange(test::Access(in[1], in[2]), parts.at(in[0])))};
+     }},
+    {"ReadSecurityDescriptor", [](In in) -> Strings {
+         const test::Data bytes = test::Build(in[0]);
+         ObjectAccess a;
+         if (!ReadSecurityDescriptor(bytes.data(), bytes.size(), &a)) return {"refused"};
+         std::string entries = a.hasAccessList ? "" : "nolist";
+         for (const AccessEntry& e : a.entries) {
+             char rights[12];
+             std::snprintf(rights, sizeof rights, "%#x", e.rights);
+             entries += (entries.empty() ? "" : " ") + std::string(!e.allows ? "deny:" : e.inheritOnly ? "inherit:" : "allow:") + e.sid + ":" + rights;
+         }
+         return {a.owner, entries};
+     }},
     {"PackageSectionLiesInFile", [](In in) -> Strings { return LiesInFile<PackageSection, int32_t>(in); }},
     {"ArchiveResourceLiesInFile", [](In in) -> Strings { return LiesInFile<ArchiveResource, uint32_t>(in); }},
 };
 
 TEST(CoreTables, EveryCase) {
     for (const char* file : {"paths.txt", "options.txt", "criteria.txt", "java_command.txt", "verify_output.txt",
-                             "log_format.txt", "readers.txt", "package.txt"})
+                             "log_format.txt", "readers.txt", "package.txt", "access.txt"})
         test::RunCases(file, kFunctions);
 }
 

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 #include "jvmsearch/machine.h"
@@ -19,6 +20,19 @@ inline std::string Lower(std::string s) {
 
 // "C:\a\b" -> "C:\a"; "C:\a" -> "C:\".
 inline std::string Parent(const std::string& p) { return p.substr(0, p.rfind('\\') == 2 ? 3 : p.rfind('\\')); }
+
+// An owner and entries "allow:SID:RIGHTS", "deny:..." or "inherit:..." (an
+// allowing entry only for children); "nolist": no access list at all.
+inline ObjectAccess Access(const std::string& owner, const std::string& entries) {
+    ObjectAccess a{owner, entries != "nolist", {}};
+    std::istringstream words(entries);
+    for (std::string w; words >> w && w != "nolist";) {
+        const size_t sid = w.find(':') + 1, rights = w.rfind(':');
+        a.entries.push_back({w.substr(sid, rights - sid), uint32_t(std::stoul(w.substr(rights + 1), nullptr, 0)),
+                             w[0] != 'd', w[0] == 'i'});
+    }
+    return a;
+}
 
 class FakeMachine final : public Machine {
   public:
@@ -118,6 +132,16 @@ class FakeMachine final : public Machine {
         return at != values.end();
     }
     std::string EnvironmentVariable(const std::string& name) override { return environment[name]; }
+    bool RunsElevated() override { return elevated; }
+    // What is not set in `access` is as Windows' own folders are: owned by
+    // the Administrators, who with SYSTEM alone may change it.
+    bool ReadAccess(const std::string& path, ObjectAccess* a) override {
+        asked["access"].push_back(path);
+        const auto at = access.find(Lower(path));
+        *a = {"S-1-5-32-544", true, {{"S-1-5-18", 0x1f01ff}, {"S-1-5-32-544", 0x1f01ff}, {"S-1-5-32-545", 0x1200a9}}};
+        if (at != access.end()) *a = at->second;
+        return at == access.end() || !at->second.owner.empty();
+    }
 
     std::vector<RegistryView> views{RegistryView::Default};
     std::map<std::string, std::string> values;       // today's registry, see Hive
@@ -135,6 +159,8 @@ class FakeMachine final : public Machine {
     std::map<std::string, std::vector<std::string>> asked;           // by kind
     std::vector<std::string> runs;                                   // command lines
     int cancelAfterLists = 0;
+    bool elevated = false;
+    std::map<std::string, ObjectAccess> access;  // by lower-case path; no owner: unreadable
 };
 
 }  // namespace tarnwick::test

@@ -38,6 +38,8 @@ class Scenario {
             machine_.views.clear();
             for (const std::string& v : drives) machine_.views.push_back(v == "64" ? RegistryView::Bits64 : RegistryView::Bits32);
         }
+        else if (verb == "elevated") machine_.elevated = true;
+        else if (verb == "access") machine_.access[test::Lower(a)] = test::Access(b == "unreadable" ? "" : b, c.arg(3));
         else if (verb == "cancel-after") machine_.cancelAfterLists = std::stoi(a);
         else if (verb == "log" || verb == "log-starts") want_[verb].resize(1), want_[verb][0] += c.want[0];
         else if (verb == "asks") want_[a].insert(want_[a].end(), c.want.begin(), c.want.end() - c.want[0].empty());
@@ -64,6 +66,9 @@ class Scenario {
         } else if (verb == "scan") {
             search.ScanFolderTree(a, lists);
             found = {test::Join(lists[0], ";"), test::Join(lists[1], ";")};
+        } else if (verb == "find-program") {
+            const std::string program = search.FindProgram(a);
+            found = {program.empty() ? "none" : program};
         } else if (verb == "fixed-drives") {
             found = {test::Join(search.ListFixedDrives(a), ";")};
         }

@@ -2,7 +2,7 @@
 // dialogs, so end-to-end tests can read message boxes and drive dialogs.
 //   window_watcher.exe RECORD [--press TEXT] [--answer PART TEXT]...
 //       [--set ID=TEXT] [--click PART SPOT]... [--cancel-on WHEN] [--freeze]
-//       [--shots DIR] [--env NAME=VALUE]... [--timeout MS] -- PROGRAM ARGS...
+//       [--shots DIR] [--env NAME=VALUE]... [--timeout MS] [--elevated] -- PROGRAM ARGS...
 // RECORD (UTF-8; \r, \n and \t in texts written so) has one line per event:
 //   caption<TAB>texts<TAB>buttons<TAB>owner   a new visible window; texts
 //       (not the status line, item 1004) and buttons joined with " | ";
@@ -19,8 +19,10 @@
 // window is gone (the abort confirmed), so the run stays in its step.
 // After a press of an --answer, the record's last line is "#exit<TAB>MS",
 // the milliseconds from that press to the program's end. --shots saves DIR\LINE.png of each new window;
-// --env sets a variable for the program. Exits with the program's exit code,
-// 99 when it had to be killed.
+// --env sets a variable for the program. The program runs as a user's own
+// programs do under UAC, not elevated (Wine starts every program elevated),
+// unless --elevated. Exits with the program's exit code, 99 when it had to
+// be killed.
 #include <windows.h>
 #include <tlhelp32.h>
 #include <zlib.h>
@@ -262,6 +264,20 @@ BOOL CALLBACK Consider(HWND window, LPARAM) {
     return TRUE;
 }
 
+// The user's limited token, where ours is the elevated half of a pair.
+HANDLE LimitedToken() {
+    HANDLE token = nullptr;
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    TOKEN_LINKED_TOKEN linked = {};
+    DWORD size = 0;
+    const bool split = ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token) &&
+                       ::GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size) &&
+                       type == TokenElevationTypeFull &&
+                       ::GetTokenInformation(token, TokenLinkedToken, &linked, sizeof linked, &size);
+    if (token != nullptr) ::CloseHandle(token);
+    return split ? linked.LinkedToken : nullptr;
+}
+
 }  // namespace
 
 int main() {
@@ -275,7 +291,7 @@ int main() {
     for (int i = 1; i < argc && std::wstring(argv[i]) != L"--"; ++i) args.push_back(Utf8(argv[i]));
     bool usable = dashes != std::wstring::npos && !args.empty();
     for (size_t i = 1; usable && i < args.size(); ++i) {
-        const size_t count = args[i] == "--freeze" ? 0 : args[i] == "--answer" || args[i] == "--click" ? 2 : 1;
+        const size_t count = args[i] == "--freeze" || args[i] == "--elevated" ? 0 : args[i] == "--answer" || args[i] == "--click" ? 2 : 1;
         usable = i + count < args.size() && args[i].rfind("--", 0) == 0;
         auto& values = options[args[i]];  // (--freeze: present, no value)
         for (size_t k = 1; usable && k <= count; ++k) values.push_back(args[i + k]);
@@ -296,7 +312,11 @@ int main() {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION child = {};
     std::wstring commandLine = line.substr(dashes + 4);
-    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child)) {
+    const HANDLE limited = options.count("--elevated") ? nullptr : LimitedToken();
+    if (!(limited ? ::CreateProcessAsUserW(limited, nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                           nullptr, &startup, &child)
+                  : ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                     &startup, &child))) {
         std::fprintf(stderr, "window_watcher: cannot start %s (error %lu)\n", Utf8(commandLine).c_str(), ::GetLastError());
         return 2;
     }

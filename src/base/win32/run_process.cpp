@@ -192,7 +192,7 @@ ProcessOutcome RunProcessLine(const std::string& commandLine, const ProcessOptio
     PROCESS_INFORMATION started = {};
     // Only a captured run hands handles down (its pipe end); the others
     // start without a console window of their own.
-    if (!::CreateProcessA(nullptr, writable.data(), nullptr, nullptr, capture ? TRUE : FALSE,
+    if (!::CreateProcessA(options.program.empty() ? nullptr : options.program.c_str(), writable.data(), nullptr, nullptr, capture ? TRUE : FALSE,
                           capture ? 0 : CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started)) {
         return ProcessOutcome::NotStarted;
     }

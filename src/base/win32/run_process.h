@@ -30,6 +30,9 @@ struct ProcessOptions {
     bool endOnCancel = false;
     // Where the exit code goes when the child was waited for to its end.
     unsigned long* exitCode = nullptr;
+    // The program file to start, when the command line names it only by a
+    // name that CreateProcess would look up (in our own folder first).
+    std::string program;
 };
 
 // Started: not waited for. Ended: waited for until it (with a pipe: the

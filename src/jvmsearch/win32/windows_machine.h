@@ -46,6 +46,9 @@ class WindowsMachine final : public Machine {
     bool ReadRegistryText(RegistryRoot root, RegistryView view, const std::string& key,
                           const std::string& valueName, std::string* value) override;
     std::string EnvironmentVariable(const std::string& name) override;
+    // windows_access.cpp
+    bool RunsElevated() override;
+    bool ReadAccess(const std::string& path, ObjectAccess* access) override;
 
     DWORD verificationTimeLimitMs() const { return verificationTimeLimitMs_; }
 

@@ -19,6 +19,7 @@
 
 #include "base/win32/scoped_handle.h"
 #include "bench/bench_clock.h"
+#include "tests/wine/limited_token.h"
 
 namespace {
 
@@ -32,22 +33,6 @@ struct RunResult {
     double seconds = 0;
     size_t peakWorkingSet = 0;
 };
-
-// The user's limited token where ours is the elevated half of a pair (Wine
-// starts every program elevated): an elevated launcher would skip every JVM
-// here, all of which the user may change.
-HANDLE LimitedToken() {
-    HANDLE token = nullptr;
-    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
-    TOKEN_LINKED_TOKEN linked = {};
-    DWORD size = 0;
-    const bool split = ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token) &&
-                       ::GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size) &&
-                       type == TokenElevationTypeFull &&
-                       ::GetTokenInformation(token, TokenLinkedToken, &linked, sizeof linked, &size);
-    if (token != nullptr) ::CloseHandle(token);
-    return split ? linked.LinkedToken : nullptr;
-}
 
 // Runs a command line to its end, as the launcher does: no console window,
 // standard output drained from a pipe when `pipeOutput` is set. Wine answers
@@ -72,7 +57,7 @@ RunResult Run(const std::string& commandLine, bool pipeOutput) {
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     const double start = Now();
-    static const HANDLE limited = LimitedToken();
+    static const HANDLE limited = tarnwick::test::LimitedToken();
     if (!(limited ? ::CreateProcessAsUserA(limited, nullptr, line.data(), nullptr, nullptr, pipeOutput,
                                            CREATE_NO_WINDOW, nullptr, nullptr, &startup, &child)
                   : ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, pipeOutput, CREATE_NO_WINDOW,

@@ -33,6 +33,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/wine/limited_token.h"
+
 namespace {
 
 constexpr int kStatusLineId = 1004;
@@ -264,19 +266,6 @@ BOOL CALLBACK Consider(HWND window, LPARAM) {
     return TRUE;
 }
 
-// The user's limited token, where ours is the elevated half of a pair.
-HANDLE LimitedToken() {
-    HANDLE token = nullptr;
-    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
-    TOKEN_LINKED_TOKEN linked = {};
-    DWORD size = 0;
-    const bool split = ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token) &&
-                       ::GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size) &&
-                       type == TokenElevationTypeFull &&
-                       ::GetTokenInformation(token, TokenLinkedToken, &linked, sizeof linked, &size);
-    if (token != nullptr) ::CloseHandle(token);
-    return split ? linked.LinkedToken : nullptr;
-}
 
 }  // namespace
 
@@ -312,7 +301,7 @@ int main() {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION child = {};
     std::wstring commandLine = line.substr(dashes + 4);
-    const HANDLE limited = options.count("--elevated") ? nullptr : LimitedToken();
+    const HANDLE limited = options.count("--elevated") ? nullptr : tarnwick::test::LimitedToken();
     if (!(limited ? ::CreateProcessAsUserW(limited, nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                                            nullptr, &startup, &child)
                   : ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,

@@ -73,11 +73,25 @@ TEST(TarnpackIconTest, WhatCannotBeRewrittenIsRefused) {
     // 0xB0) gets id 129.
     const Data entry = {0x80, 0, 0, 0, 0xB0, 0, 0, 0x80};
     std::search(noGroup.begin(), noGroup.end(), entry.begin(), entry.end())[0] = 0x81;
+    // The version's type entry, behind the icon groups' one, becomes a second
+    // entry of type 14: Windows would see one of them, a rewrite keep one.
+    Data twice = image;
+    for (size_t at = 0; at + 16 <= twice.size(); ++at) {
+        const auto type = [&](size_t e, uint8_t id) {
+            return twice[e] == id && !twice[e + 1] && !twice[e + 2] && !twice[e + 3] && twice[e + 7] == 0x80;
+        };
+        if (type(at, 14) && type(at + 8, 16)) {
+            twice[at + 8] = 14;
+            break;
+        }
+    }
+    ASSERT_NE(twice, image);
     const struct {
         const Data& bytes;
         const char* refusal;
     } cases[] = {{tail, "has 5 bytes behind its PE image"},
                  {noGroup, "has no icon group 128"},
+                 {twice, "has a damaged PE header or resource directory"},
                  {tarnwick::test::PeImage(), "is no PE image"}};
     for (const auto& c : cases) {
         std::string message = "no refusal";

@@ -167,6 +167,12 @@ class Reader {
             }
             entries.emplace_back(std::move(key), U32(at + 4));
         }
+        // Windows finds an entry by a binary search, so it sees one of two
+        // equal keys, and the rewrite could keep only one: refuse them.
+        std::set<Key> keys;
+        for (const auto& entry : entries) {
+            if (!keys.insert(entry.first).second) Damaged();
+        }
         return entries;
     }
 

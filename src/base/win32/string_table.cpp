@@ -2,16 +2,38 @@
 
 #include <windows.h>
 
-#include <vector>
-
+#include "base/win32/ansi_text.h"
 #include "base/win32/own_module.h"
 
 namespace tarnwick {
 
+// Read through kernel32's resource calls rather than LoadStringA, which lives
+// in user32: a run that shows no window then never loads user32 and gdi32,
+// whose start-up (a desktop, an input method, a theme under Wine) is most of
+// what a silent run costs beyond its JVM runs. The resource is found the
+// same way, so the user's language is the same.
 std::string LoadText(int id, int capacity) {
-    std::vector<char> buffer(static_cast<size_t>(capacity), '\0');
-    const int length = ::LoadStringA(OwnModule(), static_cast<UINT>(id), buffer.data(), capacity);
-    return std::string(buffer.data(), length > 0 ? static_cast<size_t>(length) : 0);
+    const HMODULE module = OwnModule();
+    // Texts are kept in blocks of 16, each text its length and its UTF-16
+    // characters.
+    const HRSRC block = ::FindResourceW(module, MAKEINTRESOURCEW((static_cast<UINT>(id) >> 4) + 1),
+                                        MAKEINTRESOURCEW(6));  // RT_STRING
+    const HGLOBAL loaded = block != nullptr ? ::LoadResource(module, block) : nullptr;
+    const auto* at = loaded != nullptr ? static_cast<const char16_t*>(::LockResource(loaded)) : nullptr;
+    if (at == nullptr) return std::string();
+    const char16_t* const end = at + ::SizeofResource(module, block) / sizeof(char16_t);
+    for (int skip = id & 15; skip > 0 && at < end; --skip) at += 1 + *at;
+    if (at >= end || *at == 0 || *at > end - at - 1) return std::string();
+    const std::string text = ToAnsi(std::u16string(at + 1, *at));
+    // Cut to one byte less than the buffer, as LoadStringA does, and never
+    // inside a double-byte character.
+    size_t length = 0;
+    while (length < text.size()) {
+        const size_t next = length + (IsAnsiLeadByte(static_cast<unsigned char>(text[length])) ? 2 : 1);
+        if (next > static_cast<size_t>(capacity - 1)) break;
+        length = next;
+    }
+    return text.substr(0, length);
 }
 
 void ShowErrorBox(HWND owner, int textId, const std::string& caption) {

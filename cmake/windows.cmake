@@ -14,14 +14,49 @@ foreach(folder ${TARNWICK_WIN32_FOLDERS})
 endforeach()
 list(FILTER TARNWICK_WIN32_SOURCES EXCLUDE REGEX "/src/app/win_main\\.cpp$")
 add_library(tarnwick_win STATIC ${TARNWICK_WIN32_SOURCES})
+# A delay-import library for DLL: the DLL is loaded at the first call of
+# one of its functions, made from the toolchain's own import library.
+function(tarnwick_delay_import_library dll out)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=lib${dll}.a
+                    OUTPUT_VARIABLE import_library OUTPUT_STRIP_TRAILING_WHITESPACE)
+    execute_process(COMMAND ${CMAKE_NM} ${import_library} OUTPUT_VARIABLE symbols)
+    # i686 names carry a '_' and their stdcall size ("__imp__MessageBoxA@16").
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        set(imported "__imp__")
+        set(kill_at -k)
+    else()
+        set(imported "__imp_")
+        set(kill_at)
+    endif()
+    string(REGEX MATCHALL " I ${imported}[^\n]+" entries "${symbols}")
+    list(TRANSFORM entries REPLACE " I ${imported}" "")
+    list(REMOVE_DUPLICATES entries)
+    string(TOUPPER ${dll} upper)
+    list(JOIN entries "\n" exports)
+    set(definition ${CMAKE_BINARY_DIR}/delay_${dll}.def)
+    file(WRITE ${definition} "LIBRARY ${upper}.dll\nEXPORTS\n${exports}\n")
+    set(library ${CMAKE_BINARY_DIR}/libdelay_${dll}.a)
+    execute_process(COMMAND ${CMAKE_DLLTOOL} ${kill_at} -d ${definition} -y ${library} -D ${upper}.dll
+                    RESULT_VARIABLE failed)
+    if(failed)
+        message(FATAL_ERROR "cannot make the delay-import library of ${dll}")
+    endif()
+    set(${out} ${library} PARENT_SCOPE)
+endfunction()
+
 # Linked: only DLLs Windows maps from its KnownDLLs list (kernel32, user32,
 # gdi32, advapi32 and the C runtime msvcrt, KnownDLLs since Vista), which no
 # file beside setup.exe can replace, nor the DLLs they import. comctl32 is
 # none (it lives in WinSxS); comdlg32 and shell32 are KnownDLLs, but a run
 # that shows no window needs neither: all three are loaded when first used,
-# from the system folder (base/win32/system_library.h). The import check
-# (tests/e2e/check_imports.sh) holds the launcher to this list.
-target_link_libraries(tarnwick_win PUBLIC tarnwick_core gdi32 user32 advapi32)
+# from the system folder (base/win32/system_library.h). user32 and gdi32 are
+# delay-loaded, for the same run: their start-up (a desktop, an input method,
+# a theme, under Wine) was most of what a silent run cost beyond its JVM
+# runs. The import check (tests/e2e/check_imports.sh) holds the launcher to
+# this list.
+tarnwick_delay_import_library(user32 TARNWICK_DELAY_USER32)
+tarnwick_delay_import_library(gdi32 TARNWICK_DELAY_GDI32)
+target_link_libraries(tarnwick_win PUBLIC tarnwick_core ${TARNWICK_DELAY_GDI32} ${TARNWICK_DELAY_USER32} advapi32)
 target_compile_options(tarnwick_win PRIVATE ${TARNWICK_WARNINGS})
 target_compile_definitions(tarnwick_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 

@@ -151,12 +151,16 @@ class Reader {
 
   private:
     std::vector<std::pair<Key, uint32_t>> Entries(uint64_t root, uint64_t directory) const {
-        const uint32_t count = U16(directory + 12) + U16(directory + 14);
+        const uint32_t named = U16(directory + 12), count = named + U16(directory + 14);
         if (count > kMaxResources) Damaged();
         std::vector<std::pair<Key, uint32_t>> entries;
         for (uint32_t i = 0; i < count; ++i) {
             const uint64_t at = directory + 16 + 8 * uint64_t{i};
             const uint32_t id = U32(at);
+            // Windows takes the first `named` entries as named, the rest as
+            // numbered; one of the other kind there it never finds, and the
+            // rewrite, which sorts by kind, would make it found.
+            if (((id & kHighBit) != 0) != (i < named)) Damaged();
             Key key;
             if (id & kHighBit) {
                 const uint64_t text = root + (id & ~kHighBit);

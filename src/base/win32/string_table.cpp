@@ -19,12 +19,13 @@ std::string LoadText(int id, int capacity) {
     const HRSRC block = ::FindResourceW(module, MAKEINTRESOURCEW((static_cast<UINT>(id) >> 4) + 1),
                                         MAKEINTRESOURCEW(6));  // RT_STRING
     const HGLOBAL loaded = block != nullptr ? ::LoadResource(module, block) : nullptr;
-    const auto* at = loaded != nullptr ? static_cast<const char16_t*>(::LockResource(loaded)) : nullptr;
-    if (at == nullptr) return std::string();
-    const char16_t* const end = at + ::SizeofResource(module, block) / sizeof(char16_t);
-    for (int skip = id & 15; skip > 0 && at < end; --skip) at += 1 + *at;
-    if (at >= end || *at == 0 || *at > end - at - 1) return std::string();
-    const std::string text = ToAnsi(std::u16string(at + 1, *at));
+    const auto* table = loaded != nullptr ? static_cast<const char16_t*>(::LockResource(loaded)) : nullptr;
+    if (table == nullptr) return std::string();
+    const size_t size = ::SizeofResource(module, block) / sizeof(char16_t);
+    size_t at = 0;
+    for (int skip = id & 15; skip > 0 && at < size; --skip) at += 1 + size_t{table[at]};
+    if (at >= size || table[at] == 0 || table[at] > size - at - 1) return std::string();
+    const std::string text = ToAnsi(std::u16string(table + at + 1, table[at]));
     // Cut to one byte less than the buffer, as LoadStringA does, and never
     // inside a double-byte character.
     size_t length = 0;

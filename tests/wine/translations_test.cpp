@@ -8,7 +8,9 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
+#include "base/win32/string_table.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -42,6 +44,19 @@ TEST(Translations, TablesHoldTheirSourcesTexts) {
             EXPECT_EQ(text != source.texts.end(),
                       english.count(id) && (&source == kSources || id != IDS_EXTRACTING_ARCHIVE))
                 << "language " << source.language << " string " << id;
+        }
+    }
+}
+
+// The launcher reads its texts without user32; what it reads is what
+// LoadStringA gives, cut to the buffer the same way.
+TEST(Translations, TextsReadAsLoadStringReadsThem) {
+    for (const int capacity : {2, 12, tarnwick::kLogTextCapacity, tarnwick::kPreparingTextCapacity}) {
+        for (int id = 0; id < 100; ++id) {
+            std::vector<char> buffer(static_cast<size_t>(capacity), '\0');
+            const int length = ::LoadStringA(::GetModuleHandleA(nullptr), static_cast<UINT>(id), buffer.data(), capacity);
+            EXPECT_EQ(tarnwick::LoadText(id, capacity), std::string(buffer.data(), length > 0 ? size_t(length) : 0))
+                << "string " << id << " into " << capacity << " bytes";
         }
     }
 }

@@ -319,6 +319,15 @@ std::vector<uint8_t> ReplaceIcon(const std::vector<uint8_t>& image, const std::v
     }
     // Behind it only the base relocations, which nothing else points to.
     const uint32_t relocations = h.directoryCount > 5 ? h.Directory(image, 5, 0) : 0;
+    // Nor does any other table point into it or behind it, even where no
+    // section is yet: what is behind it moves, and would come to lie under
+    // such a pointer. (The certificate table gives a file offset.)
+    for (uint32_t d = 0; d < h.directoryCount; ++d) {
+        if (d != 2 && d != 4 && d != 5 && h.Directory(image, d, 0) >= found->virtualAddress &&
+            h.Directory(image, d, 4) != 0) {
+            reader.Fail("has more than the base relocations behind its resource section");
+        }
+    }
     for (size_t i = index + 1; i < h.sections.size(); ++i) {
         const Section& s = h.sections[i];
         for (uint32_t d = 0; d < h.directoryCount; ++d) {

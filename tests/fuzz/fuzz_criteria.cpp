@@ -2,8 +2,8 @@
 // no value holds a ';' or a ':'; a parsed criterion written back as text
 // parses to the same values; only the first "microsoft" criterion of the
 // process survives grouping; and a match records exactly what it matched.
-#include <cstddef>
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>

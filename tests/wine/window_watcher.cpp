@@ -266,7 +266,6 @@ BOOL CALLBACK Consider(HWND window, LPARAM) {
     return TRUE;
 }
 
-
 }  // namespace
 
 int main() {

@@ -192,7 +192,8 @@ ProcessOutcome RunProcessLine(const std::string& commandLine, const ProcessOptio
     PROCESS_INFORMATION started = {};
     // Only a captured run hands handles down (its pipe end); the others
     // start without a console window of their own.
-    if (!::CreateProcessA(options.program.empty() ? nullptr : options.program.c_str(), writable.data(), nullptr, nullptr, capture ? TRUE : FALSE,
+    const char* program = options.program.empty() ? nullptr : options.program.c_str();
+    if (!::CreateProcessA(program, writable.data(), nullptr, nullptr, capture ? TRUE : FALSE,
                           capture ? 0 : CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started)) {
         return ProcessOutcome::NotStarted;
     }

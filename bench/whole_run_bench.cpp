@@ -1,9 +1,13 @@
 // A whole silent run against the parts of it that no launcher can avoid:
-// the two runs of the JVM with the verify class (one in the search, one
-// before the launch) and the installer's own run, all measured in the same
-// run under Wine; and the peak memory of runs with packages of two sizes.
+// a bare process start, the two runs of the JVM with the verify class (one
+// in the search, its output read; one before the launch, only its start and
+// end) and the installer's own run, each started as the launcher starts it,
+// all measured in the same run under Wine; and the peak memory of runs with
+// packages of two sizes. A GUI program like the launcher, so that its
+// children meet a parent without a console, as the launcher's do.
 //
 //   whole_run_bench.exe JVM.EXE CLASS_FOLDER ROUNDS SETUP.EXE [SETUP.EXE...]
+//   whole_run_bench.exe bare       (ends at once: the bare process start)
 //
 // The JVM must be the one the setup finds in the first place it tries, and
 // CLASS_FOLDER must hold the package's Verify.class and Installer.class.
@@ -34,10 +38,16 @@ struct RunResult {
     size_t peakWorkingSet = 0;
 };
 
-// Runs a command line to its end, as the launcher does: no console window,
-// standard output drained from a pipe when `pipeOutput` is set. Wine answers
-// memory queries only while the process lives, so they are polled.
-RunResult Run(const std::string& commandLine, bool pipeOutput) {
+// How a child is started. The search starts its verify runs with no
+// creation flags and the window hidden: a console program so started by a
+// program without a console gets a console of its own, hidden (under Wine a
+// conhost that makes a window). Every other run gets no console window.
+enum class Start { NoWindow, HiddenConsole };
+
+// Runs a command line to its end, as the launcher does, standard output
+// drained from a pipe when `pipeOutput` is set. Wine answers memory queries
+// only while the process lives, so they are polled.
+RunResult Run(const std::string& commandLine, bool pipeOutput, Start how = Start::NoWindow) {
     RunResult result;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
@@ -48,20 +58,26 @@ RunResult Run(const std::string& commandLine, bool pipeOutput) {
 
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    if (how == Start::HiddenConsole) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_HIDE;
+    }
     if (pipeOutput) {
-        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.dwFlags |= STARTF_USESTDHANDLES;
         startup.hStdOutput = writeEnd;
-        startup.hStdError = writeEnd;
+        // The search hands down standard output alone.
+        if (how == Start::NoWindow) startup.hStdError = writeEnd;
     }
     PROCESS_INFORMATION child = {};
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     const double start = Now();
     static const HANDLE limited = tarnwick::test::LimitedToken();
-    if (!(limited ? ::CreateProcessAsUserA(limited, nullptr, line.data(), nullptr, nullptr, pipeOutput,
-                                           CREATE_NO_WINDOW, nullptr, nullptr, &startup, &child)
-                  : ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, pipeOutput, CREATE_NO_WINDOW,
-                                     nullptr, nullptr, &startup, &child))) {
+    const DWORD flags = how == Start::NoWindow ? CREATE_NO_WINDOW : 0;
+    if (!(limited ? ::CreateProcessAsUserA(limited, nullptr, line.data(), nullptr, nullptr, pipeOutput, flags,
+                                           nullptr, nullptr, &startup, &child)
+                  : ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, pipeOutput, flags, nullptr, nullptr,
+                                     &startup, &child))) {
         return result;
     }
     ScopedKernelHandle process(child.hProcess), thread(child.hThread);
@@ -103,6 +119,7 @@ struct Series {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "bare") return 0;
     if (argc < 5) {
         std::fprintf(stderr, "usage: whole_run_bench JVM.EXE CLASS_FOLDER ROUNDS SETUP.EXE [SETUP.EXE...]\n");
         return 2;
@@ -121,7 +138,12 @@ int main(int argc, char** argv) {
     const int rounds = std::atoi(argv[3]);
 
     std::vector<Series> setups(static_cast<size_t>(argc - 4));
-    Series verify, installer, bare;
+    Series searchVerify, verify, installer, bare, pipedVerify, bareConsole;
+    // This program asked to do nothing: a GUI process that ends at once, as
+    // bare a start as the launcher's own.
+    char self[MAX_PATH + 1] = {};
+    const std::string bareCommand =
+        "\"" + std::string(self, ::GetModuleFileNameA(nullptr, self, MAX_PATH)) + "\" bare";
     for (int round = 0; round < rounds; ++round) {
         for (size_t i = 0; i < setups.size(); ++i) {
             const RunResult run = Run(std::string("\"") + argv[4 + i] + "\" -silent", false);
@@ -131,31 +153,44 @@ int main(int argc, char** argv) {
             }
             setups[i].Add(run);
         }
-        const RunResult check = Run(jvm + classPath + "Verify", true);
+        const RunResult searchCheck = Run(jvm + classPath + "Verify", true, Start::HiddenConsole);
+        const RunResult check = Run(jvm + classPath + "Verify", false);
         const RunResult install = Run(jvm + classPath + "Installer", false);
-        if (!check.ok || !install.ok) {
+        const RunResult pipedCheck = Run(jvm + classPath + "Verify", true);
+        if (!searchCheck.ok || !check.ok || !install.ok || !pipedCheck.ok) {
             std::fprintf(stderr, "whole_run_bench: cannot run %s (error %lu)\n", argv[1], ::GetLastError());
             return 1;
         }
+        searchVerify.Add(searchCheck);
         verify.Add(check);
         installer.Add(install);
-        // What any program costs to start and end under Wine: the JVM
-        // stand-in asked for a class that does not exist.
-        bare.Add(Run(jvm + classPath + "NoSuchClass", false));
+        pipedVerify.Add(pipedCheck);
+        bare.Add(Run(bareCommand, false));
+        // A console program's start and end: the JVM stand-in asked for a
+        // class that does not exist.
+        bareConsole.Add(Run(jvm + classPath + "NoSuchClass", false));
     }
 
     const double whole = Median(setups[0].seconds);
-    // What no launcher avoids: starting a process at all, the two verify
-    // runs and the installer's run.
-    const double parts = Median(bare.seconds) + 2 * Median(verify.seconds) + Median(installer.seconds);
+    // What no launcher avoids.
+    const double parts =
+        Median(bare.seconds) + Median(searchVerify.seconds) + Median(verify.seconds) + Median(installer.seconds);
+    // A cruder yardstick: a console program for the bare start, both verify
+    // runs read through a pipe, without a console window.
+    const double cruderParts =
+        Median(bareConsole.seconds) + 2 * Median(pipedVerify.seconds) + Median(installer.seconds);
     std::printf("whole silent run, JVM found in the first place tried: %d rounds, medians\n", rounds);
     std::printf("  setup.exe -silent:               %7.1f ms\n", whole * 1000);
-    std::printf("  its unavoidable parts:           %7.1f ms  (bare process %.1f ms + 2 x verify run %.1f ms + "
-                "installer run %.1f ms)\n",
-                parts * 1000, Median(bare.seconds) * 1000, Median(verify.seconds) * 1000,
-                Median(installer.seconds) * 1000);
+    std::printf("  its unavoidable parts:           %7.1f ms  (bare GUI process %.1f ms + the search's verify run, "
+                "console hidden, output read, %.1f ms + verify run %.1f ms + installer run %.1f ms)\n",
+                parts * 1000, Median(bare.seconds) * 1000, Median(searchVerify.seconds) * 1000,
+                Median(verify.seconds) * 1000, Median(installer.seconds) * 1000);
     std::printf("  whole run / parts:               %7.2f  (the launcher's own share: %.1f ms)\n",
                 whole / parts, (whole - parts) * 1000);
+    std::printf("  whole run / parts with a bare console process (%.1f ms) and both verify runs read without a "
+                "console window (%.1f ms): %.2f  (%.1f ms)\n",
+                Median(bareConsole.seconds) * 1000, Median(pipedVerify.seconds) * 1000, whole / cruderParts,
+                (whole - cruderParts) * 1000);
     for (size_t i = 1; i < setups.size(); ++i) {
         std::printf("  setup.exe of %zu bytes -silent: %7.1f ms\n", FileSize(argv[4 + i]),
                     Median(setups[i].seconds) * 1000);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 #include "tests/wine/wine_test_util.h"
@@ -133,6 +135,44 @@ TEST(WindowsMachine, ListsEntriesAndIdentifiesFolders) {
     // Wine removes a Unix link to a folder neither as a folder nor as a file.
     if (link && !::RemoveDirectoryA((scratch / "link").c_str())) RunUnix("rm link", scratch, [&] { return !linked(); });
     EXPECT_TRUE(!linked() && Exists(scratch / "two\\in")) << "the link stayed, or its target went too";
+}
+
+// A folder that is a fixed drive's root is listed without its index, so the
+// scan asks it on its own: Wine may give it that drive's volume, and the
+// drive's own scan must then know it as seen. The drive is a Unix link in
+// the prefix's dosdevices, as Wine keeps its drives.
+TEST(WindowsMachine, ListsADriveRootInsideAnotherDriveWithoutItsIndex) {
+    ScratchFolder scratch;
+    for (const char* folder : {"one", "two"}) ::CreateDirectoryA((scratch / folder).c_str(), nullptr);
+    using UnixName = char*(CDECL*)(const WCHAR*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    const char* prefix = std::getenv("WINEPREFIX");
+    char letter = 'Y';
+    while (letter > 'F' && (::GetLogicalDrives() & (1u << (letter - 'A')))) --letter;
+    const std::wstring two(std::filesystem::path(scratch / "two").wstring());
+    std::string target;
+    if (char* name = unixName != nullptr ? unixName(two.c_str()) : nullptr) {
+        target = name;
+        ::HeapFree(::GetProcessHeap(), 0, name);
+    }
+    const std::string drive = std::string(1, letter) + ":\\";
+    const std::string link = std::string(prefix != nullptr ? prefix : "") + "/dosdevices/" + char(letter + 32) + ":";
+    const auto fixed = [&] { return ::GetDriveTypeA(drive.c_str()) == DRIVE_FIXED; };
+    if (target.empty() || prefix == nullptr || !RunUnix("ln -s " + target + " " + link, scratch, fixed)) {
+        if (prefix != nullptr) RunUnix("rm -f " + link, scratch, [] { return true; });
+        std::cout << "[   NOTE   ] no drive can be mapped to a folder here: left out\n";
+        return;
+    }
+    WindowsMachine machine;  // reads the fixed drives' roots once
+    std::vector<FolderEntry> entries;
+    std::string got = machine.ListEntries(scratch / "*.*", &entries) ? "" : "<none>";
+    std::sort(entries.begin(), entries.end(), [](auto& a, auto& b) { return a.name < b.name; });
+    for (const auto& e : entries) {
+        if (e.name == "one" || e.name == "two") got += e.name + (e.fileIndex != 0 ? "# " : " ");
+    }
+    RunUnix("rm " + link, scratch, [&] { return !fixed(); });
+    EXPECT_EQ(got, "one# two ") << "#: listed with its index; two is " << drive;
 }
 
 // The child's output is read to the end and kept up to the size given; a

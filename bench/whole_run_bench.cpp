@@ -65,8 +65,6 @@ RunResult Run(const std::string& commandLine, bool pipeOutput, Start how = Start
     if (pipeOutput) {
         startup.dwFlags |= STARTF_USESTDHANDLES;
         startup.hStdOutput = writeEnd;
-        // The search hands down standard output alone.
-        if (how == Start::NoWindow) startup.hStdError = writeEnd;
     }
     PROCESS_INFORMATION child = {};
     std::vector<char> line(commandLine.begin(), commandLine.end());
@@ -138,7 +136,7 @@ int main(int argc, char** argv) {
     const int rounds = std::atoi(argv[3]);
 
     std::vector<Series> setups(static_cast<size_t>(argc - 4));
-    Series searchVerify, verify, installer, bare, pipedVerify, bareConsole;
+    Series searchVerify, verify, installer, bare;
     // This program asked to do nothing: a GUI process that ends at once, as
     // bare a start as the launcher's own.
     char self[MAX_PATH + 1] = {};
@@ -156,29 +154,20 @@ int main(int argc, char** argv) {
         const RunResult searchCheck = Run(jvm + classPath + "Verify", true, Start::HiddenConsole);
         const RunResult check = Run(jvm + classPath + "Verify", false);
         const RunResult install = Run(jvm + classPath + "Installer", false);
-        const RunResult pipedCheck = Run(jvm + classPath + "Verify", true);
-        if (!searchCheck.ok || !check.ok || !install.ok || !pipedCheck.ok) {
+        if (!searchCheck.ok || !check.ok || !install.ok) {
             std::fprintf(stderr, "whole_run_bench: cannot run %s (error %lu)\n", argv[1], ::GetLastError());
             return 1;
         }
         searchVerify.Add(searchCheck);
         verify.Add(check);
         installer.Add(install);
-        pipedVerify.Add(pipedCheck);
         bare.Add(Run(bareCommand, false));
-        // A console program's start and end: the JVM stand-in asked for a
-        // class that does not exist.
-        bareConsole.Add(Run(jvm + classPath + "NoSuchClass", false));
     }
 
     const double whole = Median(setups[0].seconds);
     // What no launcher avoids.
     const double parts =
         Median(bare.seconds) + Median(searchVerify.seconds) + Median(verify.seconds) + Median(installer.seconds);
-    // A cruder yardstick: a console program for the bare start, both verify
-    // runs read through a pipe, without a console window.
-    const double cruderParts =
-        Median(bareConsole.seconds) + 2 * Median(pipedVerify.seconds) + Median(installer.seconds);
     std::printf("whole silent run, JVM found in the first place tried: %d rounds, medians\n", rounds);
     std::printf("  setup.exe -silent:               %7.1f ms\n", whole * 1000);
     std::printf("  its unavoidable parts:           %7.1f ms  (bare GUI process %.1f ms + the search's verify run, "
@@ -187,10 +176,6 @@ int main(int argc, char** argv) {
                 Median(verify.seconds) * 1000, Median(installer.seconds) * 1000);
     std::printf("  whole run / parts:               %7.2f  (the launcher's own share: %.1f ms)\n",
                 whole / parts, (whole - parts) * 1000);
-    std::printf("  whole run / parts with a bare console process (%.1f ms) and both verify runs read without a "
-                "console window (%.1f ms): %.2f  (%.1f ms)\n",
-                Median(bareConsole.seconds) * 1000, Median(pipedVerify.seconds) * 1000, whole / cruderParts,
-                (whole - cruderParts) * 1000);
     for (size_t i = 1; i < setups.size(); ++i) {
         std::printf("  setup.exe of %zu bytes -silent: %7.1f ms\n", FileSize(argv[4 + i]),
                     Median(setups[i].seconds) * 1000);

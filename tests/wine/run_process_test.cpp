@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <thread>
+
 #include "tests/wine/wine_test_util.h"
 
 namespace tarnwick::test {
@@ -57,6 +60,35 @@ TEST(RunProcess, ChildWindowShownOrHidden) {
     ::RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
     if (!onWin98) GTEST_SKIP() << "the win98 copy ended '" << probe << "' and reported '" << ReadWholeFile(platform)
                                << "', not platform 1";
+}
+
+// The Cancel, given while a child that printed its id waits for a minute,
+// ends the wait at once, and the child too when the run asks for that; what
+// it printed stays.
+TEST(RunProcess, CancelEndsACapturedRun) {
+    for (const bool endOnCancel : {true, false}) {
+        CancelEvent cancel;
+        std::string output;
+        ProcessOptions options;
+        options.hidden = true;
+        options.output = &output;
+        options.maxOutput = 100;
+        options.timeLimitMs = 30000;
+        options.cancel = &cancel;
+        options.endOnCancel = endOnCancel;
+        std::thread user([&cancel] { ::Sleep(1500), cancel.Set(); });
+        const DWORD start = ::GetTickCount();
+        const ProcessOutcome outcome = RunProcessLine(Quoted(OwnExePath()) + " --child pid sleep 60000", options);
+        const DWORD elapsed = ::GetTickCount() - start;
+        user.join();
+        EXPECT_TRUE(outcome == ProcessOutcome::Cancelled && elapsed < 15000)
+            << "outcome " << int(outcome) << " after " << elapsed << " ms, endOnCancel " << endOnCancel;
+        HANDLE child = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, std::strtoul(output.c_str(), 0, 10));
+        const bool runs = child != nullptr && ::WaitForSingleObject(child, 0) == WAIT_TIMEOUT;
+        EXPECT_TRUE(!output.empty() && runs != endOnCancel)
+            << "the child '" << output << "' " << (runs ? "still runs" : "has ended") << ", endOnCancel " << endOnCancel;
+        if (child) ::TerminateProcess(child, 1), ::CloseHandle(child);
+    }
 }
 
 }  // namespace

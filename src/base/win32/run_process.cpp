@@ -1,6 +1,7 @@
 #include "base/win32/run_process.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include <shellapi.h>
@@ -87,12 +88,44 @@ void DrainBrokenPipe(HANDLE pipe, size_t maxOutput, std::string* output) {
 struct Pipe {
     ScopedHandle readEnd;
     ScopedHandle writeEnd;
+    // Set when the read end reads overlapped: a read then finishes by this
+    // event, so data, the break, the limit and the Cancel are waited for
+    // together. Without it the pipe is polled.
+    ScopedKernelHandle readDone;
 };
+
+// A pipe whose read end can be waited on: a named pipe, as the anonymous kind
+// is too, but with its read end opened for overlapped reading. Nobody else
+// can come between us and the child: the name is new (the first instance,
+// else we give up), the pipe has one instance, our own write end takes it at
+// once, and no other machine may connect. False where such pipes are
+// missing (Windows 9x, before Vista); the caller then makes a plain pipe.
+bool MakeOverlappedPipe(SECURITY_ATTRIBUTES* inheritable, Pipe* pipe) {
+    ScopedKernelHandle readDone(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!readDone.IsValid()) return false;
+    LARGE_INTEGER now = {};
+    ::QueryPerformanceCounter(&now);
+    const std::string name = "\\\\.\\pipe\\tarnwick-output-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                             std::to_string(::GetCurrentThreadId()) + "-" + std::to_string(now.QuadPart);
+    pipe->readEnd.Reset(::CreateNamedPipeA(
+        name.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0, 0, 0, nullptr));
+    if (!pipe->readEnd.IsValid()) return false;
+    pipe->writeEnd.Reset(
+        ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, inheritable, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!pipe->writeEnd.IsValid()) {
+        pipe->readEnd.Close();
+        return false;
+    }
+    pipe->readDone = std::move(readDone);
+    return true;
+}
 
 bool MakeOutputPipe(Pipe* pipe) {
     SECURITY_ATTRIBUTES inheritable = {};
     inheritable.nLength = sizeof inheritable;
     inheritable.bInheritHandle = TRUE;
+    if (MakeOverlappedPipe(&inheritable, pipe)) return true;
     HANDLE readHandle = nullptr;
     HANDLE writeHandle = nullptr;
     if (!::CreatePipe(&readHandle, &writeHandle, &inheritable, 0)) return false;
@@ -114,10 +147,11 @@ ProcessOutcome EndChild(HANDLE process, ProcessOutcome outcome) {
     return outcome;
 }
 
-// A ReadFile on an anonymous pipe blocks until data comes or the pipe breaks
-// and cannot be given a time-out, so the pipe is polled instead: read what
-// PeekNamedPipe says is there, else wait a little on the process. The read
-// thus never blocks, and the limit and the Cancel are checked between polls.
+// A ReadFile on a pipe opened for plain reading blocks until data comes or
+// the pipe breaks and cannot be given a time-out, so such a pipe (made where
+// no overlapped one can be) is polled: read what PeekNamedPipe says is there, else
+// wait a little on the process. The read thus never blocks, and the limit and
+// the Cancel are checked between polls.
 ProcessOutcome FollowPipe(HANDLE process, HANDLE pipe, const ProcessOptions& options) {
     const DWORD start = ::GetTickCount();
     bool processEnded = false;
@@ -153,6 +187,49 @@ ProcessOutcome FollowPipe(HANDLE process, HANDLE pipe, const ProcessOptions& opt
     }
 }
 
+// The child has had `start` (GetTickCount) on; what is left of its limit.
+// GetTickCount wraps after 49 days; the difference stays right.
+DWORD TimeLeft(DWORD start, DWORD limitMs) {
+    if (limitMs == INFINITE) return INFINITE;
+    const DWORD waited = ::GetTickCount() - start;
+    return waited < limitMs ? limitMs - waited : 0;
+}
+
+// Reads an overlapped pipe one read at a time, waiting for the read, the
+// Cancel and the limit together: data and the break are seen the moment they
+// come (under Wine the break comes when the console host that the child got
+// ends, which a poll notices late and slows by asking), and nothing is
+// looked at in between.
+ProcessOutcome FollowOverlappedPipe(HANDLE process, HANDLE pipe, HANDLE readDone, const ProcessOptions& options) {
+    const DWORD start = ::GetTickCount();
+    char chunk[kReadChunkBytes];
+    for (;;) {
+        // Asked before every read, so endless output cannot outrun the limit.
+        const DWORD left = TimeLeft(start, options.timeLimitMs);
+        if (left == 0) return EndChild(process, ProcessOutcome::TimedOut);
+        if (IsCancelled(options.cancel)) {
+            return options.endOnCancel ? EndChild(process, ProcessOutcome::Cancelled) : ProcessOutcome::Cancelled;
+        }
+        OVERLAPPED read = {};
+        read.hEvent = readDone;
+        if (!::ReadFile(pipe, chunk, sizeof chunk, nullptr, &read) && ::GetLastError() != ERROR_IO_PENDING) {
+            return ProcessOutcome::Ended;  // broken: every writer has gone
+        }
+        HANDLE handles[] = {readDone, options.cancel != nullptr ? options.cancel->Handle() : nullptr};
+        const DWORD woken = ::WaitForMultipleObjects(handles[1] != nullptr ? 2 : 1, handles, FALSE, left);
+        DWORD count = 0;
+        if (woken != WAIT_OBJECT_0) {
+            // The read writes into `chunk`: it must be over before we go on.
+            ::CancelIo(pipe);
+            ::GetOverlappedResult(pipe, &read, &count, TRUE);
+            if (woken == WAIT_OBJECT_0 + 1) continue;  // the Cancel, answered above
+            return EndChild(process, ProcessOutcome::TimedOut);
+        }
+        if (!::GetOverlappedResult(pipe, &read, &count, FALSE) || count == 0) return ProcessOutcome::Ended;
+        Keep(chunk, count, options.maxOutput, options.output);
+    }
+}
+
 // Waits for a child without a pipe: to its end, the time limit or the
 // Cancel. With `hideThreadId`, the child's first window is hidden by hand,
 // tried again after every pause until it is there.
@@ -161,9 +238,7 @@ ProcessOutcome WaitForChild(HANDLE process, DWORD hideThreadId, const ProcessOpt
     const DWORD start = ::GetTickCount();
     for (;;) {
         if (!windowDone) windowDone = HideChildWindow(hideThreadId);
-        const DWORD waited = ::GetTickCount() - start;
-        const DWORD left = options.timeLimitMs == INFINITE ? INFINITE
-                           : waited < options.timeLimitMs ? options.timeLimitMs - waited : 0;
+        const DWORD left = TimeLeft(start, options.timeLimitMs);
         if (WaitForProcess(process, options.cancel, windowDone ? left : 0)) {
             if (options.exitCode != nullptr && !::GetExitCodeProcess(process, options.exitCode)) *options.exitCode = 0;
             return ProcessOutcome::Ended;
@@ -214,7 +289,9 @@ ProcessOutcome RunProcessLine(const std::string& commandLine, const ProcessOptio
             ::TerminateProcess(process.Get(), 1);
             return ProcessOutcome::NotStarted;
         }
-        return FollowPipe(process.Get(), pipe.readEnd.Get(), options);
+        return pipe.readDone.IsValid()
+                   ? FollowOverlappedPipe(process.Get(), pipe.readEnd.Get(), pipe.readDone.Get(), options)
+                   : FollowPipe(process.Get(), pipe.readEnd.Get(), options);
     }
     if (!options.wait) return ProcessOutcome::Started;
     const bool hideWindow = !options.hidden && !options.forceShow && IsWindows9x();

@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
                 "console hidden, output read, %.1f ms + verify run %.1f ms + installer run %.1f ms)\n",
                 parts * 1000, Median(bare.seconds) * 1000, Median(searchVerify.seconds) * 1000,
                 Median(verify.seconds) * 1000, Median(installer.seconds) * 1000);
-    std::printf("  whole run / parts:               %7.2f  (the launcher's own share: %.1f ms)\n",
+    std::printf("  whole run / parts:               %7.3f  (the launcher's own share: %.1f ms)\n",
                 whole / parts, (whole - parts) * 1000);
     for (size_t i = 1; i < setups.size(); ++i) {
         std::printf("  setup.exe of %zu bytes -silent: %7.1f ms\n", FileSize(argv[4 + i]),

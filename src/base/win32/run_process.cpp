@@ -14,6 +14,10 @@ namespace tarnwick {
 namespace {
 
 constexpr DWORD kReadChunkBytes = 1024;
+// What the child may write ahead of our reads, as much as a pipe made by
+// CreatePipe with its default size holds: the child is not held up at each
+// write until the next read.
+constexpr DWORD kPipeBufferBytes = 4096;
 // How often a quiet pipe is looked at again while the child runs; short
 // enough not to slow a verification down noticeably, long enough not to keep
 // a processor busy. The wait on the child ends at once when it does.
@@ -109,7 +113,8 @@ bool MakeOverlappedPipe(SECURITY_ATTRIBUTES* inheritable, Pipe* pipe) {
                              std::to_string(::GetCurrentThreadId()) + "-" + std::to_string(now.QuadPart);
     pipe->readEnd.Reset(::CreateNamedPipeA(
         name.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0, 0, 0, nullptr));
+        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0, kPipeBufferBytes, 0,
+        nullptr));
     if (!pipe->readEnd.IsValid()) return false;
     pipe->writeEnd.Reset(
         ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, inheritable, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

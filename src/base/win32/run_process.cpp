@@ -154,9 +154,9 @@ ProcessOutcome EndChild(HANDLE process, ProcessOutcome outcome) {
 
 // A ReadFile on a pipe opened for plain reading blocks until data comes or
 // the pipe breaks and cannot be given a time-out, so such a pipe (made where
-// no overlapped one can be) is polled: read what PeekNamedPipe says is there, else
-// wait a little on the process. The read thus never blocks, and the limit and
-// the Cancel are checked between polls.
+// no overlapped one can be) is polled: read what PeekNamedPipe says is
+// there, else wait a little on the process. The read thus never blocks, and
+// the limit and the Cancel are checked between polls.
 ProcessOutcome FollowPipe(HANDLE process, HANDLE pipe, const ProcessOptions& options) {
     const DWORD start = ::GetTickCount();
     bool processEnded = false;
@@ -192,7 +192,7 @@ ProcessOutcome FollowPipe(HANDLE process, HANDLE pipe, const ProcessOptions& opt
     }
 }
 
-// The child has had `start` (GetTickCount) on; what is left of its limit.
+// What is left of `limitMs` counted from `start`, both GetTickCount values.
 // GetTickCount wraps after 49 days; the difference stays right.
 DWORD TimeLeft(DWORD start, DWORD limitMs) {
     if (limitMs == INFINITE) return INFINITE;
@@ -202,9 +202,8 @@ DWORD TimeLeft(DWORD start, DWORD limitMs) {
 
 // Reads an overlapped pipe one read at a time, waiting for the read, the
 // Cancel and the limit together: data and the break are seen the moment they
-// come (under Wine the break comes when the console host that the child got
-// ends, which a poll notices late and slows by asking), and nothing is
-// looked at in between.
+// come, and nothing is asked in between. Under Wine the break comes only when
+// the child's console host has ended, and polling for it slowed that host.
 ProcessOutcome FollowOverlappedPipe(HANDLE process, HANDLE pipe, HANDLE readDone, const ProcessOptions& options) {
     const DWORD start = ::GetTickCount();
     char chunk[kReadChunkBytes];

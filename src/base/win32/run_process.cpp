@@ -18,15 +18,10 @@ constexpr DWORD kReadChunkBytes = 1024;
 // CreatePipe with its default size holds: the child is not held up at each
 // write until the next read.
 constexpr DWORD kPipeBufferBytes = 4096;
-// How often a quiet pipe is looked at again while the child runs; short
+// How often a quiet pipe that cannot be waited on is looked at again; short
 // enough not to slow a verification down noticeably, long enough not to keep
-// a processor busy. The wait on the child ends at once when it does.
+// a processor busy.
 constexpr DWORD kPollIntervalMs = 10;
-// Once the child has ended, its pipe breaks when the last process it handed
-// the pipe on to ends too (under Wine: the console host it started, some
-// 70 to 140 ms later). Looked at this often, the break is seen at once; a
-// look costs microseconds, so even a long wait keeps a processor idle.
-constexpr DWORD kEndedPollIntervalMs = 1;
 // An ended child is waited for this long, so it is gone when we return.
 constexpr DWORD kTerminationWaitMs = 5000;
 
@@ -182,9 +177,9 @@ ProcessOutcome FollowPipe(HANDLE process, HANDLE pipe, const ProcessOptions& opt
         } else if (processEnded) {
             // Ended, yet the pipe lives on in a process it started.
             if (options.cancel != nullptr) {
-                ::WaitForSingleObject(options.cancel->Handle(), kEndedPollIntervalMs);
+                ::WaitForSingleObject(options.cancel->Handle(), kPollIntervalMs);
             } else {
-                ::Sleep(kEndedPollIntervalMs);
+                ::Sleep(kPollIntervalMs);
             }
         } else {
             processEnded = WaitForProcess(process, options.cancel, kPollIntervalMs);
